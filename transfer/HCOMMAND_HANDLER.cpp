@@ -1,0 +1,11 @@
+#include "transfer/HCOMMAND_HANDLER.h"
+
+HCOMMAND_HANDLER::HCOMMAND_HANDLER() = default;
+
+HCOMMAND_HANDLER::HCOMMAND_HANDLER(const HCOMMAND_HANDLER&) = default;
+
+HCOMMAND_HANDLER& HCOMMAND_HANDLER::operator=(const HCOMMAND_HANDLER&) = default;
+
+HCOMMAND_HANDLER::~HCOMMAND_HANDLER() = default;
+
+bool HCOMMAND_HANDLER::WakeupDevice() { return true; }
