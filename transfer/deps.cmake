@@ -1,0 +1,8 @@
+# Outside libraries of kestrel_transfer: the HModem compression modes use zlib (deflate),
+# the JPEG library (grayscale pictures) and liblzo2 (LZO1X-999).
+find_package(ZLIB REQUIRED)
+find_package(JPEG REQUIRED)
+find_path(LZO2_INCLUDE_DIR lzo/lzo1x.h REQUIRED)
+find_library(LZO2_LIBRARY lzo2 REQUIRED)
+target_include_directories(kestrel_transfer SYSTEM PUBLIC ${LZO2_INCLUDE_DIR})
+target_link_libraries(kestrel_transfer PUBLIC ZLIB::ZLIB JPEG::JPEG ${LZO2_LIBRARY})
