@@ -424,6 +424,17 @@ bool CSerComm::SetStopBits(int stopBits)
     return device_->SetLineState(state);
 }
 
+bool CSerComm::SetDataBits(int dataBits)
+{
+    if (dataBits != 7 && dataBits != 8)
+        return false;
+    SerialLineState state;
+    if (!IsOpen() || !device_->GetLineState(state))
+        return false;
+    state.dataBits = dataBits;
+    return device_->SetLineState(state);
+}
+
 int CSerComm::GetDataBits()
 {
     SerialLineState state;

@@ -72,6 +72,8 @@ public:
     bool SetBaudRate(uint32_t rate);
     bool SetParity(char parity);
     bool SetStopBits(int stopBits);
+    // 7 or 8; the transfer channel needs it to put the line into 8-bit framing and back.
+    bool SetDataBits(int dataBits);
     int GetDataBits();
     int GetParity();  // the letter, -1 when closed
     int GetStopBits();
@@ -144,7 +146,7 @@ private:
     int portNumber_ = 1;
     int32_t maxBaud_ = -1;
     int32_t minBaud_ = -1;
-    int dtrMode_ = 1;
+    int dtrMode_ = 0;
 
     // Time-outs of the line: a write may take count x multiplier + constant ms.
     unsigned writeTotalMultiplierMs_ = 50;
