@@ -23,7 +23,7 @@ std::size_t WorstCase(std::size_t length) { return length + length / 16 + 64 + 3
 bool HLzoCodec::Compress(std::span<const uint8_t> input, std::vector<uint8_t>& output)
 {
     output.clear();
-    if (!LibraryReady() || input.empty())
+    if (!LibraryReady())
         return false;
     // The work memory must be aligned for the library's own types.
     constexpr std::size_t kWorkWords = (LZO1X_999_MEM_COMPRESS + sizeof(lzo_align_t) - 1) / sizeof(lzo_align_t);
@@ -35,8 +35,8 @@ bool HLzoCodec::Compress(std::span<const uint8_t> input, std::vector<uint8_t>& o
         return false;
     }
     // The optimiser decodes the block while rewriting it, so it needs room for the data.
-    std::vector<uint8_t> scratch(input.size());
-    lzo_uint restored = scratch.size();
+    std::vector<uint8_t> scratch(std::max<std::size_t>(input.size(), 1));
+    lzo_uint restored = input.size();
     if (lzo1x_optimize(output.data(), packed, scratch.data(), &restored, nullptr) != LZO_E_OK ||
         restored != input.size()) {
         output.clear();
