@@ -97,7 +97,8 @@ STRIPE32_API HGLOBAL qxMenu128Encode(int32_t lead, int32_t group, int32_t number
  *
  *   data, length   0 or more bytes 0x00-0x7F; each becomes one or two Code 39 characters
  *                  (lowercase "a" is "+A", and so on). Bytes above 0x7F are refused.
- *   wideWidth      pixels of a wide element; raised to narrowWidth + 1 when not wider.
+ *   wideWidth      pixels of a wide element; raised to narrowWidth + 1 when narrower
+ *                  than a narrow element (an equal width is kept).
  *   narrowWidth    pixels of a narrow element and of the gap between characters; at least 1.
  *   height         scanlines, at least 1.
  *   width          out: pixels per scanline, L * (3 * wide + 7 * narrow) + 20 * narrow for L
