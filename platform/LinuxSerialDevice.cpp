@@ -246,8 +246,19 @@ bool LinuxSerialDevice::SetLineState(const SerialLineState& state)
     markParity_ = state.parityCheck && state.errorReplace && state.parity != 'N';
     if (markParity_)
         tio.c_iflag |= INPCK | PARMRK;
-    if (::tcsetattr(fd_, TCSANOW, &tio) != 0)
-        return false;
+    if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+        // A pseudo-terminal may refuse framing it cannot keep (it stays 8 bits, no parity);
+        // retry with the framing it has, so rate and stop bits still take effect.
+        if (errno != EINVAL)
+            return false;
+        termios kept {};
+        if (::tcgetattr(fd_, &kept) != 0)
+            return false;
+        tio.c_cflag = (tio.c_cflag & ~(CSIZE | PARENB | PARODD | CMSPAR))
+            | (kept.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR));
+        if (::tcsetattr(fd_, TCSANOW, &tio) != 0)
+            return false;
+    }
 
     // DTR: off, on, or on for "handshake" (termios has no DTR flow control; keeping it raised
     // is what a reader waiting for DTR needs). RTS follows the handshake flag unless the
