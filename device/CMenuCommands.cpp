@@ -153,8 +153,11 @@ void CMenuCommands::ClassifyReplies(const std::string& replies, std::vector<std:
         if (replies[i] != ';' && replies[i] != '.')
             continue;
         if (i > start) {
-            const std::string tag = replies.substr(start, std::min<size_t>(6, i - start));
             const char status = replies[i - 1];
+            // The tag is the entry's first six characters; a cut-short entry never lends its
+            // status byte to the tag.
+            const size_t tagLength = std::min<size_t>(6, i - start - (IsStatus(status) ? 1 : 0));
+            const std::string tag = replies.substr(start, tagLength);
             if (status == NAK) {
                 AddOnce(outOfRange, tag);
             } else if (status == ENQ) {
