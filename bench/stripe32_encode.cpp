@@ -15,8 +15,8 @@ void EncodeMenuCommand(benchmark::State& state)
     std::int32_t width = 0;
     unsigned char* bits = nullptr;
     for (auto _ : state) {
-        HGLOBAL handle = qxCode128Encode(command.data(), static_cast<std::int32_t>(command.size()), 3, 150,
-                                         &width, &bits);
+        HGLOBAL handle = qxCode128Encode(
+            command.data(), static_cast<std::int32_t>(command.size()), 3, 150, &width, &bits);
         if (handle == nullptr) {
             state.SkipWithError("the encoder refused the command");
             break;
@@ -25,8 +25,8 @@ void EncodeMenuCommand(benchmark::State& state)
         GlobalUnlock(handle);
         GlobalFree(handle);
     }
-    state.counters["encodes_per_second"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                              benchmark::Counter::kIsRate);
+    state.counters["encodes_per_second"]
+        = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["width_pixels"] = width;
 }
 BENCHMARK(EncodeMenuCommand)->Unit(benchmark::kMicrosecond);
@@ -37,8 +37,8 @@ void EncodeLongestCode39(benchmark::State& state)
     std::int32_t width = 0;
     unsigned char* bits = nullptr;
     for (auto _ : state) {
-        HGLOBAL handle = qxCode39Encode(text.data(), static_cast<std::int32_t>(text.size()), 6, 2, 150, &width, 0,
-                                        0, &bits);
+        HGLOBAL handle = qxCode39Encode(
+            text.data(), static_cast<std::int32_t>(text.size()), 6, 2, 150, &width, 0, 0, &bits);
         if (handle == nullptr) {
             state.SkipWithError("the encoder refused the text");
             break;
@@ -47,8 +47,8 @@ void EncodeLongestCode39(benchmark::State& state)
         GlobalUnlock(handle);
         GlobalFree(handle);
     }
-    state.counters["encodes_per_second"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                              benchmark::Counter::kIsRate);
+    state.counters["encodes_per_second"]
+        = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(EncodeLongestCode39)->Unit(benchmark::kMicrosecond);
 

@@ -13,14 +13,13 @@ namespace {
 
 void Require(bool condition)
 {
-    if (!condition)
-        std::abort();
+    if (!condition) std::abort();
 }
 
 // Checks a returned bitmap (white padding, identical scanlines, white quiet zones, a block
 // locked once) and releases it the way a caller does.
-void CheckAndRelease(HGLOBAL handle, std::int32_t width, unsigned char* bits, std::size_t scanlines,
-                     std::size_t quietPixels)
+void CheckAndRelease(
+    HGLOBAL handle, std::int32_t width, unsigned char* bits, std::size_t scanlines, std::size_t quietPixels)
 {
     if (handle == nullptr) {
         Require(bits == nullptr && width == 0);
@@ -44,8 +43,7 @@ void CheckAndRelease(HGLOBAL handle, std::int32_t width, unsigned char* bits, st
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 5)
-        return 0;
+    if (size < 5) return 0;
     const uint8_t selector = data[0];
     const uint8_t a = data[1];
     const uint8_t b = data[2];
@@ -67,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::int32_t claimed = (c & 1) != 0 ? length : length / 2;
         HGLOBAL handle = qxCode128Encode(bytes, claimed, moduleWidth, rows, &width, &bits);
         CheckAndRelease(handle, width, bits, static_cast<std::size_t>(moduleWidth) * rows,
-                        10 * static_cast<std::size_t>(moduleWidth));
+            10 * static_cast<std::size_t>(moduleWidth));
         break;
     }
     case 1: {
@@ -75,14 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // otherwise a 1-4 byte text gets its terminator and a longer one stays unterminated,
         // which the encoder must recognise as too long without reading past its end.
         std::vector<char> text(payload.begin(), payload.end());
-        if (text.size() <= 4)
-            text.push_back('\0');
+        if (text.size() <= 4) text.push_back('\0');
         const std::int32_t number = static_cast<std::int16_t>(c << 8 | d);
         const std::int32_t moduleWidth = (selector >> 2) & 3;
         const std::int32_t rows = (selector >> 4) & 3;
         HGLOBAL handle = qxMenu128Encode(a, b, number, text.data(), moduleWidth, rows, &width, &bits);
         CheckAndRelease(handle, width, bits, static_cast<std::size_t>(moduleWidth) * rows,
-                        10 * static_cast<std::size_t>(moduleWidth));
+            10 * static_cast<std::size_t>(moduleWidth));
         break;
     }
     default: {
@@ -92,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::int32_t height = static_cast<std::int8_t>(c) / 16;
         HGLOBAL handle = qxCode39Encode(bytes, length, wide, narrow, height, &width, d & 1, d & 2, &bits);
         const std::size_t narrowPixels = narrow < 1 ? 1 : static_cast<std::size_t>(narrow);
-        CheckAndRelease(handle, width, bits, height < 1 ? 1 : static_cast<std::size_t>(height), 10 * narrowPixels);
+        CheckAndRelease(
+            handle, width, bits, height < 1 ? 1 : static_cast<std::size_t>(height), 10 * narrowPixels);
         break;
     }
     }

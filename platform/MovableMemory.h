@@ -78,8 +78,7 @@ _Static_assert(offsetof(MovableBlockHeader, size) == 8, "the block layout is sha
 /* A handle is only trusted when it carries the magic of a live block of this layout. */
 static inline MovableBlockHeader* MovableBlockFromHandle(HGLOBAL handle)
 {
-    if (handle == NULL || handle->magic != MOVABLE_BLOCK_MAGIC)
-        return NULL;
+    if (handle == NULL || handle->magic != MOVABLE_BLOCK_MAGIC) return NULL;
     return handle;
 }
 
@@ -87,15 +86,12 @@ static inline MovableBlockHeader* MovableBlockFromHandle(HGLOBAL handle)
  * (GMEM_FIXED blocks are handled alike); other flags are refused with NULL. */
 static inline HGLOBAL GlobalAlloc(unsigned int flags, size_t bytes)
 {
-    if ((flags & ~(GMEM_MOVEABLE | GMEM_ZEROINIT)) != 0)
-        return NULL;
-    if (bytes > SIZE_MAX - sizeof(MovableBlockHeader))
-        return NULL;
+    if ((flags & ~(GMEM_MOVEABLE | GMEM_ZEROINIT)) != 0) return NULL;
+    if (bytes > SIZE_MAX - sizeof(MovableBlockHeader)) return NULL;
     const size_t total = sizeof(MovableBlockHeader) + bytes;
     MovableBlockHeader* block
         = (MovableBlockHeader*)((flags & GMEM_ZEROINIT) ? calloc(1, total) : malloc(total));
-    if (block == NULL)
-        return NULL;
+    if (block == NULL) return NULL;
     block->magic = MOVABLE_BLOCK_MAGIC;
     block->lockCount = 0;
     block->size = (uint64_t)bytes;
@@ -106,8 +102,7 @@ static inline HGLOBAL GlobalAlloc(unsigned int flags, size_t bytes)
 static inline void* GlobalLock(HGLOBAL handle)
 {
     MovableBlockHeader* block = MovableBlockFromHandle(handle);
-    if (block == NULL || block->lockCount == UINT32_MAX)
-        return NULL;
+    if (block == NULL || block->lockCount == UINT32_MAX) return NULL;
     ++block->lockCount;
     return (unsigned char*)block + sizeof(MovableBlockHeader);
 }
@@ -117,8 +112,7 @@ static inline void* GlobalLock(HGLOBAL handle)
 static inline int GlobalUnlock(HGLOBAL handle)
 {
     MovableBlockHeader* block = MovableBlockFromHandle(handle);
-    if (block == NULL || block->lockCount == 0)
-        return 0;
+    if (block == NULL || block->lockCount == 0) return 0;
     --block->lockCount;
     return block->lockCount != 0;
 }
@@ -143,8 +137,7 @@ static inline unsigned int GlobalLockCount(HGLOBAL handle)
 static inline HGLOBAL GlobalFree(HGLOBAL handle)
 {
     MovableBlockHeader* block = MovableBlockFromHandle(handle);
-    if (block == NULL)
-        return handle;
+    if (block == NULL) return handle;
     block->magic = 0;
     free(block);
     return NULL;

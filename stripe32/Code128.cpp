@@ -23,6 +23,7 @@ namespace {
 
     // Symbol characters 0-105 as bar/space widths, bar first (ISO/IEC 15417 Table 1); 106 is
     // our menu start character (modules 11100010100).
+    // clang-format off
     constexpr std::array<std::string_view, 107> kPatterns = {
         /*   0 */ "212222", "222122", "222221", "121223", "121322", "131222", "122213", "122312", "132212", "221213",
         /*  10 */ "221312", "231212", "112232", "122132", "122231", "113222", "123122", "123221", "223211", "221132",
@@ -36,6 +37,7 @@ namespace {
         /*  90 */ "214121", "412121", "111143", "111341", "131141", "114113", "114311", "411113", "411311", "113141",
         /* 100 */ "114131", "311141", "411131", "211412", "211214", "211232", "331112",
     };
+    // clang-format on
     // The stop character with its terminating 2-module bar: 13 modules.
     constexpr std::string_view kStopPattern = "2331112";
 
@@ -61,13 +63,10 @@ namespace {
     {
         for (std::size_t value = 0; value < kPatterns.size(); ++value) {
             const std::string_view p = kPatterns[value];
-            if (p.size() != 6 || PatternModules(p) != 11)
-                return false;
-            if ((BarModules(p) % 2 == 0) != (value != 106))
-                return false;
+            if (p.size() != 6 || PatternModules(p) != 11) return false;
+            if ((BarModules(p) % 2 == 0) != (value != 106)) return false;
             for (std::size_t other = 0; other < value; ++other) {
-                if (kPatterns[other] == p)
-                    return false;
+                if (kPatterns[other] == p) return false;
             }
         }
         return true;
@@ -115,8 +114,7 @@ namespace {
         // s0 + sum of i * si over everything written so far, modulo 103.
         bool PutCheckCharacter()
         {
-            if (m_count == 0)
-                return false;
+            if (m_count == 0) return false;
             unsigned long sum = m_values[0];
             for (std::size_t i = 1; i < m_count; ++i)
                 sum += i * m_values[i];
@@ -143,7 +141,10 @@ namespace {
 
     enum class CodeSet { Undecided, A, B, C };
 
-    bool IsDigit(unsigned char byte) { return byte >= '0' && byte <= '9'; }
+    bool IsDigit(unsigned char byte)
+    {
+        return byte >= '0' && byte <= '9';
+    }
 
     // Number of code set C units from `pos` on: an FNC1 byte, or two digits both inside
     // the data.
@@ -183,12 +184,10 @@ namespace {
     void ApplyAbRule(unsigned char byte, CodeSet& set, SymbolValues& out)
     {
         if (byte < 0x20) {
-            if (set != CodeSet::A)
-                out.Put(kCodeA);
+            if (set != CodeSet::A) out.Put(kCodeA);
             set = CodeSet::A;
         } else if (byte >= 0x60 && byte <= 0x7F) {
-            if (set != CodeSet::B)
-                out.Put(kCodeB);
+            if (set != CodeSet::B) out.Put(kCodeB);
             set = CodeSet::B;
         } else if (set == CodeSet::Undecided) {
             out.Put(kCodeB);
@@ -247,35 +246,35 @@ namespace {
             case CodeSet::Undecided:
                 return false; // the A/B rule always decides before the next byte
             }
-            if (pos >= length)
-                break;
+            if (pos >= length) break;
 
             const int units = CountUnits(data, length, pos);
             if (set == CodeSet::C) {
-                if (units == 0)
-                    set = CodeSet::Undecided;
+                if (units == 0) set = CodeSet::Undecided;
             } else if (units >= 3) {
                 out.Put(kCodeC);
                 set = CodeSet::C;
             }
-            if (set != CodeSet::C)
-                ApplyAbRule(data[pos], set, out);
+            if (set != CodeSet::C) ApplyAbRule(data[pos], set, out);
         }
         return !out.Failed() && out.PutCheckCharacter();
     }
 
-    bool GeometryIsValid(std::int32_t moduleWidth, std::int32_t rowCount) { return moduleWidth >= 1 && rowCount >= 1; }
+    bool GeometryIsValid(std::int32_t moduleWidth, std::int32_t rowCount)
+    {
+        return moduleWidth >= 1 && rowCount >= 1;
+    }
 
-    HGLOBAL Render(const SymbolValues& values, std::int32_t moduleWidth, std::int32_t rowCount, std::int32_t* width,
-                   unsigned char** bits)
+    HGLOBAL Render(const SymbolValues& values, std::int32_t moduleWidth, std::int32_t rowCount,
+        std::int32_t* width, unsigned char** bits)
     {
         ElementRow row;
         if (!values.ToElements(row)) {
             ClearOutputs(width, bits);
             return nullptr;
         }
-        return BuildLinearBitmap(row, static_cast<std::uint32_t>(moduleWidth), static_cast<std::uint32_t>(rowCount),
-                                 width, bits);
+        return BuildLinearBitmap(
+            row, static_cast<std::uint32_t>(moduleWidth), static_cast<std::uint32_t>(rowCount), width, bits);
     }
 
 } // namespace
@@ -284,7 +283,7 @@ namespace {
 using namespace stripe32;
 
 extern "C" HGLOBAL qxCode128Encode(const char* data, std::int32_t length, std::int32_t moduleWidth,
-                                   std::int32_t rowCount, std::int32_t* width, unsigned char** bits)
+    std::int32_t rowCount, std::int32_t* width, unsigned char** bits)
 {
     ClearOutputs(width, bits);
     if (data == nullptr || length < 1 || static_cast<std::size_t>(length) > kMaxDataBytes
@@ -300,24 +299,21 @@ extern "C" HGLOBAL qxCode128Encode(const char* data, std::int32_t length, std::i
         return nullptr;
 
     SymbolValues values;
-    if (!EncodeAutomatic(work.data(), count, values))
-        return nullptr;
+    if (!EncodeAutomatic(work.data(), count, values)) return nullptr;
     return Render(values, moduleWidth, rowCount, width, bits);
 }
 
-extern "C" HGLOBAL qxMenu128Encode(std::int32_t lead, std::int32_t group, std::int32_t number, const char* text,
-                                   std::int32_t moduleWidth, std::int32_t rowCount, std::int32_t* width,
-                                   unsigned char** bits)
+extern "C" HGLOBAL qxMenu128Encode(std::int32_t lead, std::int32_t group, std::int32_t number,
+    const char* text, std::int32_t moduleWidth, std::int32_t rowCount, std::int32_t* width,
+    unsigned char** bits)
 {
     ClearOutputs(width, bits);
-    if (text == nullptr || !GeometryIsValid(moduleWidth, rowCount))
-        return nullptr;
+    if (text == nullptr || !GeometryIsValid(moduleWidth, rowCount)) return nullptr;
 
     const int leadValue = lead & 0xFF;
     const long long w = static_cast<long long>(group & 0xFF) * 1024 + number;
     // Every value must be a symbol character: lead at most 106, w / 96 at most 106.
-    if (leadValue > kMenuStart || w < 0 || w >= 96LL * 107)
-        return nullptr;
+    if (leadValue > kMenuStart || w < 0 || w >= 96LL * 107) return nullptr;
 
     SymbolValues values;
     values.Put(kMenuStart);
@@ -366,7 +362,6 @@ extern "C" HGLOBAL qxMenu128Encode(std::int32_t lead, std::int32_t group, std::i
     default:
         break; // no text characters
     }
-    if (values.Failed() || !values.PutCheckCharacter())
-        return nullptr;
+    if (values.Failed() || !values.PutCheckCharacter()) return nullptr;
     return Render(values, moduleWidth, rowCount, width, bits);
 }

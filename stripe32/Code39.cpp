@@ -11,13 +11,14 @@
 namespace stripe32 {
 namespace {
 
-    // The alphabet; a character's value is its position. "*" is the start/stop character.
+    // The alphabet; a character's value is its position. The start/stop character "*" has
+    // no value and follows the alphabet in the pattern table.
     constexpr std::string_view kAlphabet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
-    constexpr char kStartStop = '*';
     constexpr std::size_t kStartStopIndex = 43;
 
     // Bar/space elements of each alphabet character and of "*", bar first, n = narrow,
     // w = wide (ISO/IEC 16388 Table 1).
+    // clang-format off
     constexpr std::array<std::string_view, 44> kPatterns = {
         /*  0 '0' */ "nnnwwnwnn", "wnnwnnnnw", "nnwwnnnnw", "wnwwnnnnn", "nnnwwnnnw",
         /*  5 '5' */ "wnnwwnnnn", "nnwwwnnnn", "nnnwnnwnw", "wnnwnnwnn", "nnwwnnwnn",
@@ -30,30 +31,29 @@ namespace {
         /* 40 '/' */ "nwnwnnnwn", "nwnnnwnwn", "nnnwnwnwn",
         /* 43 '*' */ "nwnnwnwnn",
     };
+    // clang-format on
 
     constexpr bool PatternsAreWellFormed()
     {
         for (std::size_t i = 0; i < kPatterns.size(); ++i) {
             int wide = 0;
             for (char element : kPatterns[i]) {
-                if (element != 'n' && element != 'w')
-                    return false;
+                if (element != 'n' && element != 'w') return false;
                 wide += element == 'w';
             }
-            if (kPatterns[i].size() != 9 || wide != 3)
-                return false;
+            if (kPatterns[i].size() != 9 || wide != 3) return false;
             for (std::size_t other = 0; other < i; ++other) {
-                if (kPatterns[other] == kPatterns[i])
-                    return false;
+                if (kPatterns[other] == kPatterns[i]) return false;
             }
         }
         return true;
     }
     static_assert(kAlphabet.size() == 43 && kPatterns.size() == kAlphabet.size() + 1,
-                  "one pattern per alphabet character and the start/stop character");
+        "one pattern per alphabet character and the start/stop character");
     static_assert(PatternsAreWellFormed(), "a Code 39 pattern is mistyped");
 
     // Full ASCII Code 39: the alphabet characters standing for each byte 0-127.
+    // clang-format off
     constexpr std::array<std::string_view, 128> kFullAscii = {
         /*   0 */ "%U", "$A", "$B", "$C", "$D", "$E", "$F", "$G",
         /*   8 */ "$H", "$I", "$J", "$K", "$L", "$M", "$N", "$O",
@@ -72,15 +72,14 @@ namespace {
         /* 112 */ "+P", "+Q", "+R", "+S", "+T", "+U", "+V", "+W",
         /* 120 */ "+X", "+Y", "+Z", "%P", "%Q", "%R", "%S", "%T",
     };
+    // clang-format on
 
     constexpr bool FullAsciiIsWellFormed()
     {
         for (std::string_view sequence : kFullAscii) {
-            if (sequence.empty() || sequence.size() > 2)
-                return false;
+            if (sequence.empty() || sequence.size() > 2) return false;
             for (char c : sequence) {
-                if (kAlphabet.find(c) == std::string_view::npos)
-                    return false;
+                if (kAlphabet.find(c) == std::string_view::npos) return false;
             }
         }
         return true;
@@ -94,8 +93,7 @@ namespace {
     public:
         bool Put(std::size_t index)
         {
-            if (m_count >= kMaxCharacters)
-                return false;
+            if (m_count >= kMaxCharacters) return false;
             m_indices[m_count++] = static_cast<std::uint8_t>(index);
             return true;
         }
@@ -113,12 +111,11 @@ namespace {
 using namespace stripe32;
 
 extern "C" HGLOBAL qxCode39Encode(const char* data, std::int32_t length, std::int32_t wideWidth,
-                                  std::int32_t narrowWidth, std::int32_t height, std::int32_t* width,
-                                  std::int32_t addCheck, std::int32_t omitStartStop, unsigned char** bits)
+    std::int32_t narrowWidth, std::int32_t height, std::int32_t* width, std::int32_t addCheck,
+    std::int32_t omitStartStop, unsigned char** bits)
 {
     ClearOutputs(width, bits);
-    if (length < 0 || (length > 0 && data == nullptr))
-        return nullptr;
+    if (length < 0 || (length > 0 && data == nullptr)) return nullptr;
 
     const std::uint32_t narrow = narrowWidth < 1 ? 1u : static_cast<std::uint32_t>(narrowWidth);
     // Compared as 64 bits so that a huge narrow width cannot wrap narrow + 1.
@@ -127,31 +124,25 @@ extern "C" HGLOBAL qxCode39Encode(const char* data, std::int32_t length, std::in
         : static_cast<std::uint64_t>(wideWidth);
     // Quiet zones of 10 narrow widths; anything wider than a scanline can hold is refused.
     const std::uint64_t quiet = std::uint64_t { narrow } * 10;
-    if (wide64 > INT32_MAX || quiet > INT32_MAX)
-        return nullptr;
+    if (wide64 > INT32_MAX || quiet > INT32_MAX) return nullptr;
     const auto wide = static_cast<std::uint32_t>(wide64);
     const std::uint32_t rows = height < 1 ? 1u : static_cast<std::uint32_t>(height);
 
     Code39Text text;
     const bool startStop = omitStartStop == 0;
-    if (startStop)
-        text.Put(kStartStopIndex);
+    if (startStop) text.Put(kStartStopIndex);
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
     unsigned checkSum = 0;
     for (std::int32_t i = 0; i < length; ++i) {
-        if (bytes[i] > 0x7F)
-            return nullptr;
+        if (bytes[i] > 0x7F) return nullptr;
         for (char c : kFullAscii[bytes[i]]) {
             const std::size_t index = kAlphabet.find(c);
-            if (!text.Put(index))
-                return nullptr;
+            if (!text.Put(index)) return nullptr;
             checkSum += static_cast<unsigned>(index);
         }
     }
-    if (addCheck != 0 && !text.Put(checkSum % 43))
-        return nullptr;
-    if (startStop && !text.Put(kStartStopIndex))
-        return nullptr;
+    if (addCheck != 0 && !text.Put(checkSum % 43)) return nullptr;
+    if (startStop && !text.Put(kStartStopIndex)) return nullptr;
 
     // Quiet zone, each character's nine elements and a narrow gap after it, quiet zone; all
     // in pixels, so the bitmap repeats nothing.

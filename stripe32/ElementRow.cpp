@@ -10,8 +10,7 @@ namespace stripe32 {
 
 bool ElementRow::Append(bool bar, std::uint32_t width)
 {
-    if (m_overflowed)
-        return false;
+    if (m_overflowed) return false;
     if (m_count > 0 && IsBar(m_count - 1) == bar) {
         if (width > std::numeric_limits<std::uint32_t>::max() - m_widths[m_count - 1]) {
             m_overflowed = true;
@@ -37,8 +36,7 @@ bool ElementRow::AppendPattern(std::string_view widths, std::uint32_t unit)
 {
     bool bar = true;
     for (char digit : widths) {
-        if (!Append(bar, static_cast<std::uint32_t>(digit - '0') * unit))
-            return false;
+        if (!Append(bar, static_cast<std::uint32_t>(digit - '0') * unit)) return false;
         bar = !bar;
     }
     return true;
@@ -54,10 +52,8 @@ std::uint64_t ElementRow::TotalWidth() const
 
 void ClearOutputs(std::int32_t* width, unsigned char** bits)
 {
-    if (width != nullptr)
-        *width = 0;
-    if (bits != nullptr)
-        *bits = nullptr;
+    if (width != nullptr) *width = 0;
+    if (bits != nullptr) *bits = nullptr;
 }
 
 namespace {
@@ -85,12 +81,11 @@ namespace {
 
 } // namespace
 
-HGLOBAL BuildLinearBitmap(const ElementRow& row, std::uint32_t repeat, std::uint32_t rows, std::int32_t* width,
-                          unsigned char** bits)
+HGLOBAL BuildLinearBitmap(const ElementRow& row, std::uint32_t repeat, std::uint32_t rows,
+    std::int32_t* width, unsigned char** bits)
 {
     ClearOutputs(width, bits);
-    if (row.Overflowed() || repeat == 0 || rows == 0)
-        return nullptr;
+    if (row.Overflowed() || repeat == 0 || rows == 0) return nullptr;
 
     // Widths are at most 1816 elements of 32 bits and repeat is 32 bits, so none of the
     // products below can overflow 64 bits before the range checks stop them.
@@ -99,13 +94,11 @@ HGLOBAL BuildLinearBitmap(const ElementRow& row, std::uint32_t repeat, std::uint
         return nullptr;
     const std::uint64_t stride = (pixels + 15) / 16 * 2;
     const std::uint64_t scanlines = std::uint64_t { rows } * repeat;
-    if (stride > STRIPE32_MAX_BITMAP_BYTES || scanlines > STRIPE32_MAX_BITMAP_BYTES / stride)
-        return nullptr;
+    if (stride > STRIPE32_MAX_BITMAP_BYTES || scanlines > STRIPE32_MAX_BITMAP_BYTES / stride) return nullptr;
     const std::size_t bytes = static_cast<std::size_t>(stride * scanlines);
 
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
-    if (block == nullptr)
-        return nullptr;
+    if (block == nullptr) return nullptr;
     auto* memory = static_cast<unsigned char*>(GlobalLock(block));
     if (memory == nullptr) {
         GlobalFree(block);
@@ -118,8 +111,7 @@ HGLOBAL BuildLinearBitmap(const ElementRow& row, std::uint32_t repeat, std::uint
     std::uint64_t x = 0;
     for (std::size_t i = 0; i < row.Count(); ++i) {
         const std::uint64_t w = std::uint64_t { row.Width(i) } * repeat;
-        if (ElementRow::IsBar(i))
-            PaintBar(memory, x, w);
+        if (ElementRow::IsBar(i)) PaintBar(memory, x, w);
         x += w;
     }
     for (std::uint64_t line = 1; line < scanlines; ++line)
@@ -128,10 +120,8 @@ HGLOBAL BuildLinearBitmap(const ElementRow& row, std::uint32_t repeat, std::uint
     // Handed over locked exactly once, as the caller unlocks once before freeing.
     GlobalUnlock(block);
     memory = static_cast<unsigned char*>(GlobalLock(block));
-    if (width != nullptr)
-        *width = static_cast<std::int32_t>(pixels);
-    if (bits != nullptr)
-        *bits = memory;
+    if (width != nullptr) *width = static_cast<std::int32_t>(pixels);
+    if (bits != nullptr) *bits = memory;
     return block;
 }
 

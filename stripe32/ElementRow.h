@@ -46,8 +46,8 @@ private:
 // scanlines are written. The block is returned locked once, with its pointer in *bits and
 // the width in pixels in *width. Returns nullptr (and clears the outputs) when the geometry
 // is out of range or memory runs out.
-HGLOBAL BuildLinearBitmap(const ElementRow& row, std::uint32_t repeat, std::uint32_t rows, std::int32_t* width,
-                          unsigned char** bits);
+HGLOBAL BuildLinearBitmap(const ElementRow& row, std::uint32_t repeat, std::uint32_t rows,
+    std::int32_t* width, unsigned char** bits);
 
 // Clears the outputs of a refused call.
 void ClearOutputs(std::int32_t* width, unsigned char** bits);

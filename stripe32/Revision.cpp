@@ -19,8 +19,7 @@ static_assert(kRevisionText.size() + 1 <= 22);
 
 extern "C" std::int32_t qxGetLinearEncoderRevString(char* buffer)
 {
-    if (buffer == nullptr)
-        return -1;
+    if (buffer == nullptr) return -1;
     std::memcpy(buffer, kRevisionText.data(), kRevisionText.size());
     buffer[kRevisionText.size()] = '\0';
     return 0;

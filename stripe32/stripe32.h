@@ -73,7 +73,7 @@ extern "C" {
  * used. A symbol needing more than 300 symbol characters is refused.
  */
 STRIPE32_API HGLOBAL qxCode128Encode(const char* data, int32_t length, int32_t moduleWidth, int32_t rowCount,
-                                     int32_t* width, unsigned char** bits);
+    int32_t* width, unsigned char** bits);
 
 /* "Menu" Code 128: a fixed layout with its own start character (modules 11100010100),
  * which ordinary Code 128 readers do not accept.
@@ -90,8 +90,7 @@ STRIPE32_API HGLOBAL qxCode128Encode(const char* data, int32_t length, int32_t m
  * NULL text is refused. moduleWidth, rowCount, width and bits as for qxCode128Encode.
  */
 STRIPE32_API HGLOBAL qxMenu128Encode(int32_t lead, int32_t group, int32_t number, const char* text,
-                                     int32_t moduleWidth, int32_t rowCount, int32_t* width,
-                                     unsigned char** bits);
+    int32_t moduleWidth, int32_t rowCount, int32_t* width, unsigned char** bits);
 
 /* Full ASCII Code 39.
  *
@@ -110,8 +109,7 @@ STRIPE32_API HGLOBAL qxMenu128Encode(int32_t lead, int32_t group, int32_t number
  * At most 99 Code 39 characters (start, data, check and stop) fit; more are refused.
  */
 STRIPE32_API HGLOBAL qxCode39Encode(const char* data, int32_t length, int32_t wideWidth, int32_t narrowWidth,
-                                    int32_t height, int32_t* width, int32_t addCheck, int32_t omitStartStop,
-                                    unsigned char** bits);
+    int32_t height, int32_t* width, int32_t addCheck, int32_t omitStartStop, unsigned char** bits);
 
 /* Copies the library's revision text, "Last Checkpoint: 4.7 " (21 characters and the
  * terminating zero), into a buffer of at least 22 bytes. Returns 0, or -1 for a NULL buffer.

@@ -24,10 +24,10 @@ const GoldenRow kGolden[] = {
     { "two leading digits stay in B", "12", { 104, 17, 18, 54 } },
     { "three digits start in B", "123", { 104, 17, 18, 19, 8 } },
     { "six digits after a letter enter C, a seventh leaves it", "A1234567",
-      { 104, 33, 99, 12, 34, 56, 100, 23, 3 } },
+        { 104, 33, 99, 12, 34, 56, 100, 23, 3 } },
     { "four digits after a letter stay in B", "A12345", { 104, 33, 17, 18, 19, 20, 21, 12 } },
     { "FNC1 and sixteen digits", "\x80"s + "1234567890123456",
-      { 105, 102, 12, 34, 56, 78, 90, 12, 34, 56, 81 } },
+        { 105, 102, 12, 34, 56, 78, 90, 12, 34, 56, 81 } },
     { "control then grave accent", "\x01`", { 103, 65, 100, 64, 45 } },
     { "control then DEL", "\x01\x7f", { 103, 65, 100, 95, 35 } },
     { "control after lowercase", "a\x01", { 104, 65, 101, 65, 51 } },
@@ -57,9 +57,14 @@ TEST(Code128Encode, TwoLettersMakeSeventySevenModules)
     ASSERT_NE(symbol.handle, nullptr);
     // 11 * 4 + 33: four symbol characters, the stop and two quiet zones of 10 modules.
     EXPECT_EQ(symbol.width, 77);
-    EXPECT_EQ(symbol.Modules(), "0000000000"
-                                "11010010000" "10100011000" "10001011000" "11110101110" "1100011101011"
-                                "0000000000");
+    EXPECT_EQ(symbol.Modules(),
+        "0000000000"
+        "11010010000"
+        "10100011000"
+        "10001011000"
+        "11110101110"
+        "1100011101011"
+        "0000000000");
 }
 
 TEST(Code128Encode, BitmapRepeatsModulesAndRowsAndPadsWithWhite)
@@ -117,9 +122,9 @@ TEST(Code128Encode, RefusesInputOutsideItsDomain)
         SCOPED_TRACE(row.what);
         std::int32_t width = 77;
         unsigned char* bits = reinterpret_cast<unsigned char*>(&width);
-        EXPECT_EQ(qxCode128Encode(row.data.data(), static_cast<std::int32_t>(row.data.size()), row.moduleWidth,
-                                  row.rowCount, &width, &bits),
-                  nullptr);
+        EXPECT_EQ(qxCode128Encode(row.data.data(), static_cast<std::int32_t>(row.data.size()),
+                      row.moduleWidth, row.rowCount, &width, &bits),
+            nullptr);
         EXPECT_EQ(bits, nullptr);
         EXPECT_EQ(width, 0);
     }
@@ -194,7 +199,8 @@ TEST(Code128Encode, RandomTextRoundTrips)
                 c = static_cast<char>(random() % 4 == 0 ? random() % 0x20 : 0x20 + random() % 96);
                 break;
             default:
-                c = static_cast<char>(k >= 3 && random() % 8 == 0 ? 0x80 : (random() % 5 == 0 ? 'x' : '0' + random() % 10));
+                c = static_cast<char>(
+                    k >= 3 && random() % 8 == 0 ? 0x80 : (random() % 5 == 0 ? 'x' : '0' + random() % 10));
             }
             data += c;
             expected += c == '\x80' ? '\x1d' : c;

@@ -11,7 +11,10 @@ namespace {
 
 // The few characters the golden rows use, bar first, n = narrow, w = wide.
 const std::map<char, std::string> kReferencePatterns = {
-    { '*', "nwnnwnwnn" }, { 'A', "wnnnnwnnw" }, { '+', "nwnnnwnwn" }, { '8', "wnnwnnwnn" },
+    { '*', "nwnnwnwnn" },
+    { 'A', "wnnnnwnnw" },
+    { '+', "nwnnnwnwn" },
+    { '8', "wnnwnnwnn" },
 };
 
 // Pixels of a Code 39 text: quiet zone, characters each followed by a narrow gap, quiet zone.
@@ -53,7 +56,8 @@ TEST(Code39Encode, GoldenSymbols)
 {
     for (const GoldenRow& row : kGolden) {
         SCOPED_TRACE(row.what);
-        const SymbolBitmap symbol = EncodeCode39(row.data, row.wide, row.narrow, 3, row.addCheck, row.omitStartStop);
+        const SymbolBitmap symbol
+            = EncodeCode39(row.data, row.wide, row.narrow, 3, row.addCheck, row.omitStartStop);
         ASSERT_NE(symbol.handle, nullptr);
         const int length = static_cast<int>(row.text.size());
         EXPECT_EQ(symbol.width, length * (3 * row.drawnWide + 7 * row.narrow) + 20 * row.narrow);
@@ -130,7 +134,8 @@ TEST(Code39Encode, FullAsciiRoundTrips)
             // Only text that expands past 99 characters may be refused.
             std::size_t characters = 2 + (check ? 1 : 0);
             for (unsigned char c : data)
-                characters += (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == ' ' || c == '-' || c == '.'
+                characters
+                    += (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == ' ' || c == '-' || c == '.'
                     ? 1
                     : 2;
             EXPECT_GT(characters, 99u);

@@ -41,7 +41,8 @@ TEST(Menu128Encode, GoldenSymbols)
     for (const MenuRow& row : kGolden) {
         SCOPED_TRACE(row.what);
         SymbolBitmap symbol;
-        symbol.handle = qxMenu128Encode(row.lead, row.group, row.number, row.text, 1, 2, &symbol.width, &symbol.bits);
+        symbol.handle
+            = qxMenu128Encode(row.lead, row.group, row.number, row.text, 1, 2, &symbol.width, &symbol.bits);
         ASSERT_NE(symbol.handle, nullptr);
         const std::string expected = Code128Modules(row.values);
         EXPECT_EQ(symbol.width, static_cast<std::int32_t>(11 * (row.values.size() - 1) + 44));

@@ -17,8 +17,7 @@ std::string SymbolBitmap::Modules(std::size_t line, std::size_t moduleWidth) con
 bool SymbolBitmap::ScanlinesIdentical() const
 {
     for (std::size_t line = 1; line < Scanlines(); ++line) {
-        if (std::memcmp(bits, bits + line * Stride(), Stride()) != 0)
-            return false;
+        if (std::memcmp(bits, bits + line * Stride(), Stride()) != 0) return false;
     }
     return true;
 }
@@ -27,8 +26,7 @@ bool SymbolBitmap::PaddingWhite() const
 {
     for (std::size_t line = 0; line < Scanlines(); ++line) {
         for (std::size_t x = static_cast<std::size_t>(width); x < Stride() * 8; ++x) {
-            if (!Pixel(line, x))
-                return false;
+            if (!Pixel(line, x)) return false;
         }
     }
     return true;
@@ -37,24 +35,23 @@ bool SymbolBitmap::PaddingWhite() const
 SymbolBitmap EncodeCode128(const std::string& data, std::int32_t moduleWidth, std::int32_t rowCount)
 {
     SymbolBitmap symbol;
-    symbol.handle = qxCode128Encode(data.data(), static_cast<std::int32_t>(data.size()), moduleWidth, rowCount,
-                                    &symbol.width, &symbol.bits);
+    symbol.handle = qxCode128Encode(data.data(), static_cast<std::int32_t>(data.size()), moduleWidth,
+        rowCount, &symbol.width, &symbol.bits);
     return symbol;
 }
 
-SymbolBitmap EncodeCode39(const std::string& data, std::int32_t wide, std::int32_t narrow, std::int32_t height,
-                          bool addCheck, bool omitStartStop)
+SymbolBitmap EncodeCode39(const std::string& data, std::int32_t wide, std::int32_t narrow,
+    std::int32_t height, bool addCheck, bool omitStartStop)
 {
     SymbolBitmap symbol;
     symbol.handle = qxCode39Encode(data.data(), static_cast<std::int32_t>(data.size()), wide, narrow, height,
-                                   &symbol.width, addCheck ? 1 : 0, omitStartStop ? 1 : 0, &symbol.bits);
+        &symbol.width, addCheck ? 1 : 0, omitStartStop ? 1 : 0, &symbol.bits);
     return symbol;
 }
 
 std::optional<Decoded> DecodeLinear(const SymbolBitmap& symbol, const std::string& format, bool code39Check)
 {
-    if (symbol.handle == nullptr)
-        return std::nullopt;
+    if (symbol.handle == nullptr) return std::nullopt;
     const std::size_t height = symbol.Scanlines();
     std::vector<std::uint8_t> luminance(static_cast<std::size_t>(symbol.width) * height);
     for (std::size_t line = 0; line < height; ++line) {
@@ -67,8 +64,7 @@ std::optional<Decoded> DecodeLinear(const SymbolBitmap& symbol, const std::strin
     hints.setTryCode39ExtendedMode(true);
     hints.setValidateCode39CheckSum(code39Check);
     const ZXing::Result result = ZXing::ReadBarcode(image, hints);
-    if (!result.isValid())
-        return std::nullopt;
+    if (!result.isValid()) return std::nullopt;
     const auto& bytes = result.bytes();
     return Decoded { std::string(bytes.begin(), bytes.end()), result.symbologyIdentifier() };
 }

@@ -20,7 +20,10 @@ struct SymbolBitmap {
     SymbolBitmap() = default;
     SymbolBitmap(const SymbolBitmap&) = delete;
     SymbolBitmap& operator=(const SymbolBitmap&) = delete;
-    SymbolBitmap(SymbolBitmap&& other) noexcept : handle(other.handle), width(other.width), bits(other.bits)
+    SymbolBitmap(SymbolBitmap&& other) noexcept
+        : handle(other.handle)
+        , width(other.width)
+        , bits(other.bits)
     {
         other.handle = nullptr;
     }
@@ -47,8 +50,8 @@ struct SymbolBitmap {
 };
 
 SymbolBitmap EncodeCode128(const std::string& data, std::int32_t moduleWidth = 1, std::int32_t rowCount = 1);
-SymbolBitmap EncodeCode39(const std::string& data, std::int32_t wide, std::int32_t narrow, std::int32_t height,
-                          bool addCheck, bool omitStartStop);
+SymbolBitmap EncodeCode39(const std::string& data, std::int32_t wide, std::int32_t narrow,
+    std::int32_t height, bool addCheck, bool omitStartStop);
 
 // The bytes an independent decoder reads from the bitmap, or nothing when it reads no
 // symbol. `format` is "Code128" or "Code39" (Full ASCII, check character validated when asked).
@@ -56,8 +59,8 @@ struct Decoded {
     std::string bytes;
     std::string symbologyIdentifier;
 };
-std::optional<Decoded> DecodeLinear(const SymbolBitmap& symbol, const std::string& format,
-                                    bool code39Check = false);
+std::optional<Decoded> DecodeLinear(
+    const SymbolBitmap& symbol, const std::string& format, bool code39Check = false);
 
 // Module string of a sequence of Code 128 symbol values, quiet zones and stop included.
 std::string Code128Modules(const std::vector<int>& values);
