@@ -57,6 +57,8 @@ template <std::size_t N>
 void AppendEnableCommands(const IBlockSettings& settings, const std::string_view (&tags)[N], int table,
                           std::vector<std::string>& commands)
 {
+    if (!IsTableIndex(table))
+        return;
     for (const std::string& tag : settings.GetSettingTags())
         if (std::find(std::begin(tags), std::end(tags), tag) != std::end(tags))
             commands.push_back(tag + settings.GetSettingValue(tag, table) + ".");
@@ -68,7 +70,7 @@ std::array<std::string, N> GetEnables(const IBlockSettings& settings, const std:
     std::array<std::string, N> values;
     const int table = settings.GetCurrentTable();
     for (std::size_t i = 0; i < N; ++i)
-        values[i] = settings.HasSetting(tags[i]) ? settings.GetSettingValue(tags[i], table) : std::string(kHideButton);
+        values[i] = IsTableIndex(table) && settings.HasSetting(tags[i]) ? settings.GetSettingValue(tags[i], table) : std::string(kHideButton);
     return values;
 }
 
@@ -77,6 +79,8 @@ void SetEnables(IBlockSettings& settings, const std::array<std::string_view, N>&
                 const std::array<std::string, N>& values)
 {
     const int table = settings.GetCurrentTable();
+    if (!IsTableIndex(table))
+        return;
     for (std::size_t i = 0; i < N; ++i)
         if (values[i] != kHideButton && settings.HasSetting(tags[i]))
             settings.SetSettingValue(tags[i], table, values[i]);
