@@ -43,9 +43,11 @@ int HexValue(unsigned char c)
 
 } // namespace
 
-HSTRING::HSTRING(unsigned capacity, bool autoResize)
-    : m_AutoResize(autoResize), m_Capacity(capacity), m_Data(AllocateStorage(capacity))
+void HSTRING::Allocate(unsigned capacity, bool autoResize)
 {
+    m_AutoResize = autoResize;
+    m_Capacity = capacity;
+    m_Data = AllocateStorage(capacity);
 }
 
 HSTRING::HSTRING(const char* text, bool autoResize, bool locked, bool borrowed)

@@ -8,6 +8,7 @@
 // as false and leaves the contents as they were.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 
 // Options of the printable form (ToPrintable / ConvertToPrintable).
@@ -21,7 +22,15 @@ enum HSTRING_PRINTABLE : unsigned {
 
 class HSTRING {
 public:
-    explicit HSTRING(unsigned capacity = 0, bool autoResize = true);
+    HSTRING() { Allocate(0, true); }
+    // An empty buffer with room for `capacity` bytes. Any integer type, so that HSTRING(0) or
+    // HSTRING(sizeof x) means a capacity, never a null text.
+    template <std::integral T>
+    explicit HSTRING(T capacity, bool autoResize = true)
+    {
+        const long long n = static_cast<long long>(capacity);
+        Allocate(n < 0 ? 0u : n > 0x7FFFFFFF ? 0x7FFFFFFFu : static_cast<unsigned>(n), autoResize);
+    }
     // A NUL-terminated text. Borrowed: the buffer points at the caller's text (capacity equals
     // its length) and writes, if not locked, go into the caller's bytes.
     HSTRING(const char* text, bool autoResize = true, bool locked = false, bool borrowed = false);
@@ -106,6 +115,7 @@ public:
     bool ConvertFromPrintable();
 
 private:
+    void Allocate(unsigned capacity, bool autoResize);
     void Terminate();
     bool Modifiable() const { return !m_Locked; }
 
