@@ -1,8 +1,8 @@
 // Code 128 encoders: automatic code sets (qxCode128Encode) and the fixed "menu" layout with
 // its own start character (qxMenu128Encode).
 //
-// The automatic encoder follows a few deliberate rules that readers in the field were
-// tuned to, so the symbols it makes must stay exactly as they are:
+// The automatic encoder keeps a few deliberate rules, so that a given text always prints as
+// the same symbol as in earlier releases:
 //   - it starts in code set C only for two or more leading units (a unit is a digit pair
 //     or FNC1), so exactly two digits at the start are encoded in B;
 //   - in the middle of the data it changes to C only in front of three or more units, and
