@@ -66,16 +66,31 @@ bool RunCompress(CompressJob& job, const uint8_t* pixels, bool fastDct)
     return true;
 }
 
+// A progressive stream may split a picture into any number of scans, each of which costs
+// a pass over the whole coefficient buffer; a few hundred bytes of hostile input could keep
+// the user-interface thread busy for minutes. Real encoders write about ten.
+constexpr int kMaxScans = 500;
+
 struct DecompressJob {
     jpeg_decompress_struct info;
     ErrorTrap trap;
+    jpeg_progress_mgr progress;
 };
+
+void LimitScans(j_common_ptr info)
+{
+    auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->is_decompressor && decompress->input_scan_number > kMaxScans)
+        std::longjmp(reinterpret_cast<ErrorTrap*>(info->err)->jump, 1);
+}
 
 bool RunDecompress(DecompressJob& job, std::span<const uint8_t> input, std::size_t maximum, std::vector<uint8_t>& output)
 {
     if (setjmp(job.trap.jump))
         return false;
     jpeg_create_decompress(&job.info);
+    job.progress.progress_monitor = LimitScans;
+    job.info.progress = &job.progress;
     jpeg_mem_src(&job.info, input.data(), static_cast<unsigned long>(input.size()));
     jpeg_read_header(&job.info, TRUE);
     job.info.out_color_space = JCS_GRAYSCALE;
