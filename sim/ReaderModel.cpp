@@ -86,3 +86,16 @@ LineFormat ReaderModel::RestoreDefaults(bool allTables)
     }
     return line;
 }
+
+void ReaderModel::MoveLine(const LineFormat& line)
+{
+    line_ = line;
+    pendingLine.reset();
+    for (SettingState& setting : settings_) {
+        if (!SerialParameters::IsLineTag(setting.upperTag, Has(CapWireless)))
+            continue;
+        const std::string value = SerialParameters::ValueFor(setting.upperTag, line);
+        for (std::string& v : setting.values)
+            v = value;
+    }
+}

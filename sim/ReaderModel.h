@@ -45,6 +45,10 @@ public:
     // Returns the line format the restored line settings describe.
     LineFormat RestoreDefaults(bool allTables);
 
+    // Moves the reader to another line at once and makes its line settings say so (used
+    // when the simulator is started at a rate other than the profile's).
+    void MoveLine(const LineFormat& line);
+
     // Back to the profile as loaded (a power cycle that forgets every change).
     void Reset();
 

@@ -160,8 +160,11 @@ bool ParseSetting(const std::string& rest, int tables, ProfileSetting& setting, 
     std::string rawValues;
     for (size_t i = 1; i < words.size(); ++i) {
         const std::string& word = words[i];
-        if (word == "global" || word == "ro" || word == "text") {
-            (word == "global" ? setting.global : word == "ro" ? setting.readOnly : setting.text) = true;
+        if (word == "global" || word == "ro" || word == "text" || word == "action") {
+            (word == "global" ? setting.global
+             : word == "ro"   ? setting.readOnly
+             : word == "text" ? setting.text
+                              : setting.action) = true;
             continue;
         }
         const size_t eq = word.find('=');
@@ -394,6 +397,22 @@ bool ReaderProfile::Parse(const std::string& text, ReaderProfile& out, std::stri
                             profile.line.Text());
         }
         profile.settings.push_back(std::move(setting));
+    }
+    // A host learns the capabilities by asking these tags; a setting of that name answers
+    // for the capability, so the two must agree.
+    struct CapabilityTag {
+        const char* tag;
+        ReaderCapability cap;
+        const char* word;
+    };
+    static constexpr CapabilityTag kCapabilityTags[] = {
+        {"MATCMD", CapMatrix, "matrix"}, {"AZTENA", CapAztec, "aztec"}, {"IMGSHP", CapImage, "image"},
+        {"PDFENA", CapPdf, "pdf"}};
+    for (const CapabilityTag& entry : kCapabilityTags) {
+        if (profile.Find(entry.tag) != nullptr && !profile.Has(entry.cap)) {
+            error = std::string("setting ") + entry.tag + " needs the \"" + entry.word + "\" capability";
+            return false;
+        }
     }
     out = std::move(profile);
     return true;

@@ -15,13 +15,14 @@
 //   caps     matrix aztec image pdf tables wireless   (any subset, or "none")
 //   image    752 480                        picture width and height (readers with "image")
 //   scanners 3820A 3820B                    scanners paired with a wireless base
-//   setting  TAG range=R default=D values=V [global] [ro] [text]
+//   setting  TAG range=R default=D values=V [global] [ro] [text] [action]
 //
 // A setting's fields are words without blanks; "%" and two hex digits stand for any byte
 // (%20 a blank, %25 "%", %2C ","). R is the range text the reader reports: "min-max" or a
 // list "a|b|c|". V is one value for every table or one per table separated by ",".
 // Flags: global (one value shared by all tables: line settings and the like), ro (writes are
-// refused), text (free text; R is "0-n" with n the longest value allowed).
+// refused), text (free text; R is "0-n" with n the longest value allowed), action (a command
+// the reader lists among its settings, such as DEFCUS: sending the tag alone performs it).
 //
 // Profiles are files users can hand us, so the loader is strict: every line is checked,
 // sizes are bounded, and the first fault is reported with its line number.
@@ -50,6 +51,7 @@ struct ProfileSetting {
     bool global = false;
     bool readOnly = false;
     bool text = false;
+    bool action = false;
 };
 
 struct ReaderProfile {

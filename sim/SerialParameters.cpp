@@ -5,17 +5,10 @@
 
 namespace {
 
-// 232BAD indexes this list; it is also the list of rates 232BDR offers.
+// 232BAD and AUXBDR index this list; it is also the list of rates 232BDR offers.
 constexpr std::array<uint32_t, 10> kRateByIndex = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
-
-struct WordFormat {
-    int dataBits;
-    char parity;
-};
-// 232WRD codes. Code 2 is the plain 8-bit word that transfers switch to.
-constexpr std::array<WordFormat, 9> kWordFormats = {{
-    {7, 'E'}, {7, 'O'}, {8, 'N'}, {7, 'M'}, {7, 'S'}, {8, 'E'}, {8, 'O'}, {8, 'M'}, {8, 'S'},
-}};
+// AUXPAR positions.
+constexpr std::array<char, 5> kAuxParity = {'N', 'O', 'E', 'M', 'S'};
 
 bool ParseSmallNumber(const std::string& text, unsigned long& value)
 {
@@ -29,59 +22,84 @@ bool ParseSmallNumber(const std::string& text, unsigned long& value)
     return true;
 }
 
-bool IsOneOf(const std::string& tag, const char* a, const char* b)
+bool ParsePosition(const std::string& text, size_t count, size_t& position)
 {
-    return tag == a || tag == b;
+    unsigned long value = 0;
+    if (!ParseSmallNumber(text, value) || value >= count)
+        return false;
+    position = value;
+    return true;
+}
+
+std::string RatePosition(uint32_t rate)
+{
+    for (size_t i = 0; i < kRateByIndex.size(); ++i) {
+        if (kRateByIndex[i] == rate)
+            return std::to_string(i);
+    }
+    return {};
 }
 
 }  // namespace
 
 bool SerialParameters::IsLineTag(const std::string& tag, bool wireless)
 {
-    if (tag == "232BDR" || tag == "232BAD" || tag == "232WRD" || tag == "232PAR" || tag == "232LEN" ||
-        tag == "232STP")
-        return true;
-    return wireless && (tag == "AUXBDR" || tag == "AUXPAR" || tag == "AUXLEN" || tag == "AUXSTP");
+    if (wireless)
+        return tag == "AUXBDR" || tag == "AUXPAR" || tag == "AUXLEN" || tag == "AUXSTP";
+    return tag == "232BDR" || tag == "232BAD" || tag == "232WRD" || tag == "232PAR" || tag == "232LEN" ||
+           tag == "232STP";
 }
 
 bool SerialParameters::Apply(const std::string& tag, const std::string& value, LineFormat& format)
 {
     unsigned long number = 0;
-    if (IsOneOf(tag, "232BDR", "AUXBDR")) {
+    size_t position = 0;
+    if (tag == "232BDR") {
         if (!ParseSmallNumber(value, number) || number < 50 || number > 4000000)
             return false;
         format.rate = static_cast<uint32_t>(number);
         return true;
     }
-    if (tag == "232BAD") {
-        if (!ParseSmallNumber(value, number) || number >= kRateByIndex.size())
+    if (tag == "232BAD" || tag == "AUXBDR") {
+        if (!ParsePosition(value, kRateByIndex.size(), position))
             return false;
-        format.rate = kRateByIndex[number];
+        format.rate = kRateByIndex[position];
         return true;
     }
-    if (tag == "232WRD") {
-        if (!ParseSmallNumber(value, number) || number >= kWordFormats.size())
-            return false;
-        format.dataBits = kWordFormats[number].dataBits;
-        format.parity = kWordFormats[number].parity;
-        return true;
-    }
-    if (IsOneOf(tag, "232PAR", "AUXPAR")) {
+    if (tag == "232PAR") {
         if (value.size() != 1 || !LineFormat::ValidParity(value[0]))
             return false;
         format.parity = value[0];
         return true;
     }
-    if (IsOneOf(tag, "232LEN", "AUXLEN")) {
+    if (tag == "AUXPAR") {
+        if (!ParsePosition(value, kAuxParity.size(), position))
+            return false;
+        format.parity = kAuxParity[position];
+        return true;
+    }
+    if (tag == "232WRD") {
+        if (!ParsePosition(value, 3, position))
+            return false;
+        format.dataBits = position == 0 ? 7 : 8;
+        return true;
+    }
+    if (tag == "AUXLEN") {
+        if (!ParsePosition(value, 2, position))
+            return false;
+        format.dataBits = position == 0 ? 7 : 8;
+        return true;
+    }
+    if (tag == "232LEN") {
         if (value != "7" && value != "8")
             return false;
         format.dataBits = value[0] - '0';
         return true;
     }
-    if (IsOneOf(tag, "232STP", "AUXSTP")) {
-        if (value != "1" && value != "2")
+    if (tag == "232STP" || tag == "AUXSTP") {
+        if (!ParsePosition(value, 2, position))
             return false;
-        format.stopBits = value[0] - '0';
+        format.stopBits = static_cast<int>(position) + 1;
         return true;
     }
     return false;
@@ -89,27 +107,24 @@ bool SerialParameters::Apply(const std::string& tag, const std::string& value, L
 
 std::string SerialParameters::ValueFor(const std::string& tag, const LineFormat& format)
 {
-    if (IsOneOf(tag, "232BDR", "AUXBDR"))
+    if (tag == "232BDR")
         return std::to_string(format.rate);
-    if (tag == "232BAD") {
-        for (size_t i = 0; i < kRateByIndex.size(); ++i) {
-            if (kRateByIndex[i] == format.rate)
-                return std::to_string(i);
-        }
-        return {};
-    }
-    if (tag == "232WRD") {
-        for (size_t i = 0; i < kWordFormats.size(); ++i) {
-            if (kWordFormats[i].dataBits == format.dataBits && kWordFormats[i].parity == format.parity)
-                return std::to_string(i);
-        }
-        return {};
-    }
-    if (IsOneOf(tag, "232PAR", "AUXPAR"))
+    if (tag == "232BAD" || tag == "AUXBDR")
+        return RatePosition(format.rate);
+    if (tag == "232PAR")
         return std::string(1, format.parity);
-    if (IsOneOf(tag, "232LEN", "AUXLEN"))
+    if (tag == "AUXPAR") {
+        for (size_t i = 0; i < kAuxParity.size(); ++i) {
+            if (kAuxParity[i] == format.parity)
+                return std::to_string(i);
+        }
+        return {};
+    }
+    if (tag == "232WRD" || tag == "AUXLEN")
+        return format.dataBits == 7 ? "0" : "1";
+    if (tag == "232LEN")
         return std::to_string(format.dataBits);
-    if (IsOneOf(tag, "232STP", "AUXSTP"))
-        return std::to_string(format.stopBits);
+    if (tag == "232STP" || tag == "AUXSTP")
+        return std::to_string(format.stopBits - 1);
     return {};
 }

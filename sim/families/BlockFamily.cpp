@@ -34,8 +34,11 @@ MenuAnswer BlockFamily::Answer(ReaderModel& model, const MenuCommand& command)
 {
     const std::string block = BlockOfClear(command.upperTag);
     if (!block.empty()) {
-        if (!command.value.empty())
+        if (!command.value.empty()) {
+            if (SettingState* listed = model.Find(command.upperTag); listed != nullptr && command.Mark() != 0)
+                return AnswerSetting(model, *listed, command);
             return MenuAnswer::Nak(command.value);
+        }
         model.SetValue(*model.Find(block), {});
         return MenuAnswer::Ack({});
     }

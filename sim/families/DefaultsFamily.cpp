@@ -7,8 +7,12 @@ bool DefaultsFamily::Claims(const ReaderModel&, const std::string& tag) const
 
 MenuAnswer DefaultsFamily::Answer(ReaderModel& model, const MenuCommand& command)
 {
-    if (!command.value.empty())
+    if (!command.value.empty()) {
+        // Readers list the defaults commands among their settings; asking about them is fine.
+        if (SettingState* listed = model.Find(command.upperTag); listed != nullptr && command.Mark() != 0)
+            return AnswerSetting(model, *listed, command);
         return MenuAnswer::Nak(command.value);
+    }
     const LineFormat restored = model.RestoreDefaults(command.upperTag == "PAPDFT");
     // Defaults include the line settings: a reader whose defaults differ from its current
     // line moves to them once it has answered, like any other line change.

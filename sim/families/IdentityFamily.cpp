@@ -1,13 +1,19 @@
 #include "sim/families/MenuCommandFamily.h"
 
-bool IdentityFamily::Claims(const ReaderModel&, const std::string& tag) const
+bool IdentityFamily::Claims(const ReaderModel& model, const std::string& tag) const
 {
-    return tag == "P_NAME" || tag == "REV_QX" || tag == "REV_SW";
+    // REVINF is a button on the pages; only readers that list it answer it.
+    return tag == "P_NAME" || tag == "REV_QX" || tag == "REV_SW" || (tag == "REVINF" && model.Find(tag) != nullptr);
 }
 
 MenuAnswer IdentityFamily::Answer(ReaderModel& model, const MenuCommand& command)
 {
     const ReaderProfile& profile = model.Profile();
+    if (command.upperTag == "REVINF") {
+        if (!command.value.empty())
+            return AnswerSetting(model, *model.Find(command.upperTag), command);
+        return MenuAnswer::Ack(profile.revSw + " " + profile.revQx);
+    }
     const std::string& text = command.upperTag == "P_NAME"   ? profile.productId
                               : command.upperTag == "REV_QX" ? profile.revQx
                                                              : profile.revSw;

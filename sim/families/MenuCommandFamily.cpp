@@ -13,6 +13,8 @@ MenuAnswer MenuCommandFamily::AnswerSetting(ReaderModel& model, SettingState& se
     }
     default: break;
     }
+    if (setting.profile.action && command.value.empty())
+        return MenuAnswer::Ack({});
     if (setting.profile.readOnly || !SettingRange::Accepts(setting.profile, command.value))
         return MenuAnswer::Nak(command.value);
     model.SetValue(setting, command.value);

@@ -2,7 +2,7 @@
 // in turn whether it claims a tag; the first that does answers the command. New families
 // (firmware, pictures, tagged packets) are added beside these without touching the parser.
 //
-//   IdentityFamily        p_name, rev_qx, rev_sw
+//   IdentityFamily        p_name, rev_qx, rev_sw, REVINF
 //   TableFamily           CURTBL (readers with several tables)
 //   ModeFamily            MNUBEP beeper, MNUUPD update mode (matrix command set)
 //   CapabilityFamily      MATCMD, AZTENA, IMGSHP, PDFENA, IMGMXX, IMGMXY, LSTSCN
@@ -28,7 +28,7 @@ public:
 
 class IdentityFamily final : public MenuCommandFamily {
 public:
-    bool Claims(const ReaderModel&, const std::string& upperTag) const override;
+    bool Claims(const ReaderModel& model, const std::string& upperTag) const override;
     MenuAnswer Answer(ReaderModel& model, const MenuCommand& command) override;
 };
 

@@ -1,0 +1,161 @@
+// kestrel-sim: a simulated reader on a pseudo-terminal.
+//
+//   kestrel-sim --profile NAME [--rate N] [--link pty] [--pace] [--log] [--faults SPEC]
+//   kestrel-sim --list
+//
+// Prints the slave path on the first line of stdout, registers it for the port table, and
+// answers at the reader's rate until SIGTERM or SIGINT, when it removes its registration.
+#include "sim/PortRegistry.h"
+#include "sim/PtyLink.h"
+#include "sim/ReaderProfile.h"
+#include "sim/SerialParameters.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int)
+{
+    g_stop = 1;
+}
+
+void InstallSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
+int Usage(FILE* out, int code)
+{
+    std::fprintf(out,
+                 "usage: kestrel-sim --profile NAME [--rate N] [--link pty] [--pace] [--log] [--faults SPEC]\n"
+                 "       kestrel-sim --list\n"
+                 "\n"
+                 "  --profile NAME  reader profile (a name from --list, or a path to a .profile file)\n"
+                 "  --rate N        start the reader at this rate instead of the profile's\n"
+                 "  --link pty      attach through a pseudo-terminal (the only link)\n"
+                 "  --pace          send answers at the reader's line speed\n"
+                 "  --log           hex trace of both directions on stderr\n"
+                 "  --faults SPEC   e.g. seed=7,drop-rate=0.01,corrupt-at=5,delay-at=3,delay-ms=50,\n"
+                 "                  nak-next=2,silent,unplug-after=100 (host-drop-at=... for the host's bytes)\n"
+                 "\n"
+                 "The slave path is printed on the first line and appended to the port registry\n"
+                 "($KESTREL_PORT_REGISTRY, else $XDG_RUNTIME_DIR/kestrel/ports, else /tmp/kestrel-UID/ports).\n");
+    return code;
+}
+
+int List()
+{
+    for (const std::string& path : ReaderProfile::ListProfiles()) {
+        ReaderProfile profile;
+        std::string error;
+        if (!ReaderProfile::LoadFile(path, profile, error)) {
+            std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
+            continue;
+        }
+        std::printf("%-10s %-10s %-20s %-38s %s\n", profile.name.c_str(), profile.line.Text().c_str(),
+                    profile.deviceClass.c_str(), profile.model.c_str(), profile.revQx.c_str());
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string profileName;
+    std::string link = "pty";
+    long rate = 0;
+    PtyLink::Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto next = [&](const char* what) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "kestrel-sim: %s needs %s\n", arg.c_str(), what);
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (arg == "--profile") {
+            profileName = next("a profile name");
+        } else if (arg == "--rate") {
+            char* end = nullptr;
+            const char* text = next("a rate");
+            rate = std::strtol(text, &end, 10);
+            if (*end != '\0' || rate < 50 || rate > 4000000) {
+                std::fprintf(stderr, "kestrel-sim: bad rate \"%s\"\n", text);
+                return 2;
+            }
+        } else if (arg == "--link") {
+            link = next("a link kind");
+        } else if (arg == "--pace") {
+            options.pace = true;
+        } else if (arg == "--log") {
+            options.log = true;
+        } else if (arg == "--faults") {
+            std::string error;
+            if (!FaultPlan::Parse(next("a fault list"), options.faults, error)) {
+                std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
+                return 2;
+            }
+        } else if (arg == "--list") {
+            return List();
+        } else if (arg == "--help" || arg == "-h") {
+            return Usage(stdout, 0);
+        } else {
+            std::fprintf(stderr, "kestrel-sim: unknown option \"%s\"\n", arg.c_str());
+            return Usage(stderr, 2);
+        }
+    }
+    if (profileName.empty())
+        return Usage(stderr, 2);
+    if (link != "pty") {
+        std::fprintf(stderr, "kestrel-sim: unknown link \"%s\" (only pty)\n", link.c_str());
+        return 2;
+    }
+
+    ReaderProfile profile;
+    std::string error;
+    if (!ReaderProfile::LoadByName(profileName, profile, error)) {
+        std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
+        return 1;
+    }
+    ReaderEngine engine(std::move(profile));
+    if (rate != 0) {
+        LineFormat line = engine.Model().Line();
+        line.rate = static_cast<uint32_t>(rate);
+        engine.Model().MoveLine(line);
+    }
+
+    InstallSignals();
+    PtyLink pty(engine, options);
+    if (!pty.Open(error)) {
+        std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", pty.SlavePath().c_str());
+    std::fflush(stdout);
+
+    const std::string registry = PortRegistry::DefaultPath();
+    const bool registered = PortRegistry::Add(registry, pty.SlavePath(), error);
+    if (!registered)
+        std::fprintf(stderr, "kestrel-sim: cannot register the port: %s\n", error.c_str());
+    if (options.log)
+        std::fprintf(stderr, "kestrel-sim: %s (%s) at %s on %s\n", engine.Model().Profile().name.c_str(),
+                     engine.Model().Profile().model.c_str(), engine.Model().Line().Text().c_str(),
+                     pty.SlavePath().c_str());
+
+    const int result = pty.Run(g_stop);
+    if (registered)
+        PortRegistry::Remove(registry, pty.SlavePath());
+    return result;
+}
