@@ -181,7 +181,8 @@ bool CDeviceChannel::Write(HSTRING* buffer, int start, int count, bool waitUntil
             ::PumpWaitingMessages();
         }
     }
-    return written == bytes;
+    // Only a write of everything asked for is a success: protocols treat false as a line fault.
+    return written == bytes && bytes == count;
 }
 
 bool CDeviceChannel::IsPortAssigned() { return m_pSerComm != nullptr; }
