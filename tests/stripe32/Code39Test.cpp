@@ -95,7 +95,7 @@ TEST(Code39Encode, HoldsAtMostNinetyNineCharacters)
     // Start and stop plus 97 data characters fit; one more does not. Lowercase counts twice.
     EXPECT_NE(EncodeCode39(std::string(97, 'X'), 3, 1, 1, false, false).handle, nullptr);
     EXPECT_EQ(EncodeCode39(std::string(98, 'X'), 3, 1, 1, false, false).handle, nullptr);
-    EXPECT_EQ(EncodeCode39(std::string(96, 'X'), 3, 1, 1, true, false).handle == nullptr, false);
+    EXPECT_NE(EncodeCode39(std::string(96, 'X'), 3, 1, 1, true, false).handle, nullptr);
     EXPECT_EQ(EncodeCode39(std::string(97, 'X'), 3, 1, 1, true, false).handle, nullptr);
     EXPECT_NE(EncodeCode39(std::string(99, 'X'), 3, 1, 1, false, true).handle, nullptr);
     EXPECT_EQ(EncodeCode39(std::string(49, 'x'), 3, 1, 1, false, false).handle, nullptr);
