@@ -1181,3 +1181,123 @@ bool CDevice::Read(CArchiveReader& archive)
     m_DeviceName = std::move(name);
     return true;
 }
+
+// ---- wireless classes ------------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kWirelessSerialTags[] = { "TERMID", "AUXBDR", "AUXPAR", "AUXSTP", "AUXLEN" };
+
+} // namespace
+
+bool CDevice::WirelessSplitSerialCommands(std::string& commandText, std::string& serialCommands,
+                                          std::string& terminalCommand, std::array<std::string, 4>& lineValues)
+{
+    serialCommands.clear();
+    terminalCommand.clear();
+    lineValues = {};
+    const std::string before = commandText;
+    SplitByTags(kWirelessSerialTags, std::size(kWirelessSerialTags), commandText, serialCommands, terminalCommand,
+                lineValues);
+    return commandText != before;
+}
+
+bool CDevice::WirelessWriteCommands(const std::string& commandText, ProgressWindow* progress, CommandErrors& errors)
+{
+    HReceivedDataLock lock(this);
+    std::string text = commandText;
+    std::string serial, terminal;
+    std::array<std::string, 4> lineValues;
+    SplitSerialCommands(text, serial, terminal, lineValues);
+
+    const int length = static_cast<int>(text.size());
+    if (progress)
+        progress->SetRange(length + length / 10);
+    std::string replies;
+    bool result = true;
+    int failures = 0;
+    bool haveRadio = false, haveBase = false;
+    std::string radioValue, baseValue;
+
+    // A reply that did not come back complete stands in as the command itself, so the
+    // command is reported as unanswered.
+    auto sendSingle = [&](const std::string& command) {
+        std::string reply;
+        const bool complete = SendCommandAndWait(command, reply, 1000);
+        if (reply.empty() || !complete) {
+            replies += command;
+            return false;
+        }
+        replies += reply;
+        return true;
+    };
+
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(';', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string command = text.substr(start, end - start);
+        start = end + 1;
+        if (progress)
+            progress->SetPosition(std::min(static_cast<int>(end), length));
+        if (!command.empty() && command.back() == '.')
+            command.pop_back();
+        if (command.empty())
+            continue;
+        // The radio settings go last, each unlocked by "QxRcCd." first: changing them
+        // earlier could cut the link before the other settings are through.
+        if (command.find("RADCOD") != std::string::npos) {
+            haveRadio = true;
+            radioValue = command.substr(std::min<size_t>(6, command.size()));
+            continue;
+        }
+        if (command.find("BASEID") != std::string::npos) {
+            haveBase = true;
+            baseValue = command.substr(std::min<size_t>(6, command.size()));
+            continue;
+        }
+        if (!sendSingle(command + ".") && ++failures >= 2) {
+            ShowMessage("Aborting write, communication problem.");
+            result = false;
+            break;
+        }
+    }
+    std::string ignored;
+    if (haveRadio && result) {
+        SendCommandAndWait("QxRcCd.", ignored, 1000);
+        sendSingle("RADCOD" + radioValue + ".");
+    }
+    if (haveBase && result) {
+        SendCommandAndWait("QxRcCd.", ignored, 1000);
+        sendSingle("BASEID" + baseValue + ".");
+    }
+    SendBlockCommands(replies, progress, length);
+
+    std::string unclassified;
+    if (!serial.empty()) {
+        serial.pop_back();
+        SendBatch(serial, unclassified);
+        std::string settings;
+        if (Connect(settings) != kConnected)
+            result = false;
+    }
+    if (!terminal.empty() && !SendBatch(terminal, unclassified))
+        result = false;
+    ClassifyReplies(replies, errors.notPresent, errors.outOfRange, errors.noResponse);
+    return result;
+}
+
+std::string CDevice::WirelessDefaultsCommand() const
+{
+    const char fnc3 = static_cast<char>(kFnc3);
+    return std::string("~DEFALT.") + fnc3 + "~GRPSEL" + std::to_string(m_CurrentTable) + "." + fnc3;
+}
+
+std::string CDevice::WirelessClosingCommands() const
+{
+    const char fnc3 = static_cast<char>(kFnc3);
+    const CDeviceSetting* base = FindSetting("BASEID");
+    const std::string value = base ? base->ValueForDevice(m_CurrentTable) : std::string();
+    return std::string("~BASEID") + value + "." + fnc3 + "~REMOVE." + fnc3;
+}

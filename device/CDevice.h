@@ -177,6 +177,13 @@ protected:
                      std::string& serialCommands, std::string& terminalCommand,
                      std::array<std::string, 4>& lineValues);
     void SendBlockCommands(std::string& replies, ProgressWindow* progress, int basePosition);
+    // What the three wireless classes share: the write that holds back the radio settings,
+    // their own serial tags, and their barcode defaults and closing texts.
+    bool WirelessWriteCommands(const std::string& commandText, ProgressWindow* progress, CommandErrors& errors);
+    bool WirelessSplitSerialCommands(std::string& commandText, std::string& serialCommands,
+                                     std::string& terminalCommand, std::array<std::string, 4>& lineValues);
+    std::string WirelessDefaultsCommand() const;
+    std::string WirelessClosingCommands() const;
     // The LINPRI rule of readers below revision 16.
     void ApplyLinpriRule();
     bool MatrixIsCompatible(const CDeviceName& identified) const;
