@@ -316,24 +316,59 @@ TEST(HModemTransfer, ReceiverTakesBackRepeatedBlocks)
     EXPECT_TRUE(tookBack);
 }
 
-TEST(HModemTransfer, CorruptedBlocksAreRetriedAndDeliveredIntact)
+// A damaged block (bad CRC) and a block lost on the line are both asked for again.
+TEST(HModemTransfer, DamagedOrLostBlocksAreRetriedAndDeliveredIntact)
 {
     for (const bool header : { true, false }) {
-        Transfer t;
-        std::set<int> damaged;
-        t.txFault = [&](std::vector<uint8_t>& bytes, size_t) {
-            if (IsDataBlock(bytes) && (bytes[1] == 3 || bytes[1] == 7) && damaged.insert(bytes[1]).second)
-                bytes[bytes.size() - 1] ^= 0xFF;   // the CRC's low byte
-        };
-        const auto data = RandomBytes(10 * 1024, 11);
-        t.Run(data, header);
-        ASSERT_EQ(t.txResult, HMODEM_SUCCESS) << header << t.TxError();
-        ASSERT_EQ(t.rxResult, HMODEM_SUCCESS) << header << t.RxError();
-        auto received = t.Received();
-        received.resize(data.size());
-        EXPECT_EQ(received, data);
-        EXPECT_EQ(damaged.size(), 2u);
+        for (const bool drop : { false, true }) {
+            Transfer t;
+            std::set<int> hit;
+            t.txFault = [&](std::vector<uint8_t>& bytes, size_t) {
+                if (!IsDataBlock(bytes) || !(bytes[1] == 3 || bytes[1] == 7) || !hit.insert(bytes[1]).second)
+                    return;
+                if (drop)
+                    bytes.clear();
+                else
+                    bytes[bytes.size() - 1] ^= 0xFF;   // the CRC's low byte
+            };
+            const auto data = RandomBytes(10 * 1024, 11);
+            t.Run(data, header);
+            ASSERT_EQ(t.txResult, HMODEM_SUCCESS) << header << drop << t.TxError();
+            ASSERT_EQ(t.rxResult, HMODEM_SUCCESS) << header << drop << t.RxError();
+            EXPECT_EQ(t.Received(), data);
+            EXPECT_EQ(hit.size(), 2u);
+            EXPECT_FALSE(t.rxStatus.warnings.empty());
+        }
     }
+}
+
+// Block 2 fails twice: with one retry left the transmitter goes on in 128-byte blocks.
+TEST(HModemTransfer, SwitchesToSmallBlocksOnTheLastRetry)
+{
+    Transfer t;
+    t.tx.SmallBlocksOnLastRetry = true;
+    int damaged = 0;
+    t.txFault = [&](std::vector<uint8_t>& bytes, size_t) {
+        if (IsDataBlock(bytes) && bytes[1] == 2 && bytes.size() == 1029 && damaged < 2) {
+            ++damaged;
+            bytes[50] ^= 0x80;
+        }
+    };
+    const auto data = RandomBytes(4 * 1024, 17);
+    t.Run(data, true);
+    ASSERT_EQ(t.txResult, HMODEM_SUCCESS) << t.TxError();
+    ASSERT_EQ(t.rxResult, HMODEM_SUCCESS) << t.RxError();
+    EXPECT_EQ(t.Received(), data);
+    // Everything after the second failure went in small blocks, numbered on from 2.
+    std::vector<std::vector<uint8_t>> blocks;
+    for (const auto& w : t.txWrites)
+        if (IsDataBlock(w))
+            blocks.push_back(w);
+    ASSERT_GT(blocks.size(), 4u);
+    EXPECT_EQ(blocks.back().size(), 133u);
+    // Block 1 went large; the remaining 3072 bytes are 24 small blocks, numbered 2 to 25.
+    EXPECT_EQ(blocks.back()[1], 25);
+    EXPECT_TRUE(t.txStatus.Warned("Receiver NAKed; retry #2\r\n"));
 }
 
 TEST(HModemTransfer, RetryLimitEndsWithEscapeSequence)
@@ -393,12 +428,24 @@ TEST(HModemTransfer, CancelWhileWaitingForStartSendsEscapeTwice)
 
 TEST(HModemTransfer, CancelMidTransferStopsBothSides)
 {
-    Transfer t;
-    t.txStatus.stopAfterCalls = 12;
-    t.Run(RandomBytes(20 * 1024), true);
-    EXPECT_EQ(t.txResult, HMODEM_WE_CANCELLED);
-    EXPECT_NE(t.rxResult, HMODEM_SUCCESS);
-    EXPECT_EQ(t.TxWritesOf(ESC), 2u);
+    {
+        Transfer t;
+        t.txStatus.stopAfterCalls = 12;
+        t.Run(RandomBytes(20 * 1024), true);
+        EXPECT_EQ(t.txResult, HMODEM_WE_CANCELLED);
+        EXPECT_NE(t.rxResult, HMODEM_SUCCESS);
+        EXPECT_EQ(t.TxWritesOf(ESC), 2u);
+    }
+    {
+        // The receiver's user cancels: its ESC sequence stops the transmitter.
+        Transfer t;
+        t.rxStatus.stopAfterCalls = 12;
+        t.Run(RandomBytes(20 * 1024), true);
+        EXPECT_EQ(t.rxResult, HMODEM_WE_CANCELLED);
+        EXPECT_EQ(t.RxError(), "We (receiver) terminated HMODEM");
+        EXPECT_EQ(t.txResult, HMODEM_OTHER_SIDE_CANCELLED);
+        EXPECT_EQ(t.TxError(), "Receiver terminated HMODEM");
+    }
 }
 
 TEST(HModemTransfer, TooSmallFixedBufferIsRefused)
