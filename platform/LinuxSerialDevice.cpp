@@ -206,9 +206,9 @@ bool LinuxSerialDevice::GetLineState(SerialLineState& state)
         state.dataBits = GetDataBits(tio);
         state.parity = GetParity(tio);
     }
-    int lines = 0;
-    if (::ioctl(fd_, TIOCMGET, &lines) == 0)
-        state.dtrControl = (lines & TIOCM_DTR) ? (requested_.dtrControl == 0 ? 1 : requested_.dtrControl) : 0;
+    // DTR, RTS and error replacement are reported as last set: the modem lines may read
+    // differently (a driver raises DTR on open), and writing back what was read would then
+    // change a setting nobody asked to change.
     return true;
 }
 

@@ -1,6 +1,8 @@
 // Settings strings, port-name normalisation and the port list order: no line needed.
 #include "device/CSerComm.h"
 
+#include "RecordingHost.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -77,6 +79,55 @@ TEST(CSerCommPorts, ListsShorterNamesFirstThenWithoutRegardToCase)
     EXPECT_EQ(port.GetPortDisplayName(0), "com1");
     EXPECT_EQ(port.GetPortName(5), "");
     EXPECT_EQ(port.GetPortName(-1), "");
+}
+
+// A line whose state cannot be read or written, as when another program holds the port.
+class StubbornLine final : public SerialDevice {
+public:
+    explicit StubbornLine(bool readable) : readable_(readable) { }
+    bool GetLineState(SerialLineState&) override { return readable_; }
+    bool SetLineState(const SerialLineState&) override { return false; }
+    bool SetBufferSizes(size_t, size_t) override { return true; }
+    long Write(const uint8_t*, size_t) override { return 0; }
+    bool WaitUntilSent(unsigned) override { return true; }
+    long InputCount() override { return 0; }
+    long Read(uint8_t*, size_t) override { return 0; }
+    long OutputCount() override { return 0; }
+    void PurgeInput() override { }
+    void PurgeOutput() override { }
+    void ClearErrors() override { }
+
+private:
+    bool readable_;
+};
+
+class StubbornPorts final : public SerialPortSystem {
+public:
+    std::unique_ptr<SerialDevice> Open(const std::string& path) override
+    {
+        return std::make_unique<StubbornLine>(path == "COM2");
+    }
+    std::vector<SerialPortInfo> EnumeratePorts() override { return {}; }
+};
+
+TEST(CSerCommOpen, UnreadableLineTellsTheUserAndRefusedSettingsFailTheOpen)
+{
+    RecordingHost host;
+    StubbornPorts ports;
+    InstallSerialPortSystem(&ports);
+    CSerComm port;
+    EXPECT_EQ(port.OpenPort("COM1:9600,N,8,1"), CSerComm::kOpenLineStateUnreadable);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0], "Comm port unavailable, please ensure no other devices (i.e. printers) are using it");
+    EXPECT_TRUE(port.IsOpen());  // the handle stays; the caller decides
+    std::string settings;
+    EXPECT_TRUE(port.GetCurrentSettings(settings));
+    EXPECT_EQ(settings, "");
+    port.ClosePort();
+
+    EXPECT_EQ(port.OpenPort("COM2:9600,N,8,1"), CSerComm::kOpenLineStateFailed);
+    EXPECT_EQ(host.messages.size(), 1u);
+    InstallSerialPortSystem(nullptr);
 }
 
 } // namespace
