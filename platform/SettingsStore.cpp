@@ -2,6 +2,10 @@
 
 #include "platform/AtomicFile.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -278,6 +282,34 @@ int SettingsStore::GetInt(Hive hive, const std::string& key, const std::string& 
 
 namespace {
 
+// Holds an exclusive lock on the hive's folder while a write reads, changes and replaces the
+// file, so two programs writing the same hive (the desktop program and kestrel-cli, say)
+// never lose each other's values. The folder is locked rather than the file because the
+// file is replaced by every write.
+class HiveLock {
+public:
+    explicit HiveLock(const std::string& hivePath)
+    {
+        const auto slash = hivePath.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : hivePath.substr(0, slash);
+        if (!MakeFolders(folder))
+            return;
+        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ >= 0)
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) { }
+    }
+    ~HiveLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_); // closing releases the lock
+    }
+    HiveLock(const HiveLock&) = delete;
+    HiveLock& operator=(const HiveLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 bool Update(const std::string& path, const std::string& key, const std::string* name, const std::string* raw,
             bool erase)
 {
@@ -286,6 +318,7 @@ bool Update(const std::string& path, const std::string& key, const std::string* 
         return false;
     if (name && (!StorableName(*name) || name->find('=') != std::string::npos || Trim(*name) != *name))
         return false;
+    const HiveLock lock(path);
     Tree tree = Load(path);
     Section* section = nullptr;
     for (auto& candidate : tree)

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -122,6 +125,31 @@ TEST_F(SettingsStoreTest, DamagedHiveFilesAreReadAsFarAsTheyMakeSense)
     // Writing keeps what could be read.
     ASSERT_TRUE(damaged.WriteInt(Hive::CurrentUser, kSettings, "CodeCompression", 7));
     EXPECT_EQ(damaged.GetInt(Hive::CurrentUser, kSettings, "Com Port", 1), 7);
+}
+
+TEST_F(SettingsStoreTest, ProgramsWritingTheSameHiveKeepEachOthersValues)
+{
+    constexpr int kWriters = 4;
+    constexpr int kValues = 8;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            bool ok = true;
+            for (int value = 0; value < kValues; ++value)
+                ok = store.WriteInt(Hive::CurrentUser, kSettings,
+                                    "W" + std::to_string(writer) + "V" + std::to_string(value), value) && ok;
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(store.ListValues(Hive::CurrentUser, kSettings).size(), static_cast<size_t>(kWriters * kValues));
 }
 
 TEST(SettingsStoreEnvironment, HivePathsComeFromTheEnvironment)
