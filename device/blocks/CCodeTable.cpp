@@ -187,10 +187,15 @@ CCodeTable ReadTerminalTable(std::string_view groupList)
 {
     CCodeTable table;
     int position = 0;
+    // Names are trimmed, as the tab definitions trim every Group List piece, so that the table
+    // agrees with the TERMID setting's option captions.
     auto add = [&](std::string_view name) {
+        const std::size_t first = name.find_first_not_of(" \t\r\n");
+        name = first == std::string_view::npos ? std::string_view() : name.substr(first, name.find_last_not_of(" \t\r\n") - first + 1);
         std::string code = std::to_string(position++);
         table.Add(std::string(name), PadTerminalCode(code));
     };
+    // A list ending in "|" has no name after it.
     while (!groupList.empty()) {
         const std::size_t bar = groupList.find('|');
         if (bar == std::string_view::npos) {

@@ -125,6 +125,8 @@ TEST(TerminalTable, CodesArePositions)
 
     EXPECT_EQ(ReadTerminalTable("A||B|").GetCodes(), (std::vector<std::string>{"000", "001", "002"}));
     EXPECT_EQ(ReadTerminalTable("Only").GetNames(), (std::vector<std::string>{"Only"}));
+    EXPECT_EQ(ReadTerminalTable(" RS-232 |  | USB Keyboard\t").GetNames(),
+              (std::vector<std::string>{"RS-232", "", "USB Keyboard"}));
     EXPECT_TRUE(ReadTerminalTable("").GetNames().empty());
     std::string many;
     for (int i = 0; i < 1200; ++i)
