@@ -63,6 +63,19 @@ TEST(HLzssTest, LongRunsUseMaximalCopiesAndTheWindowWraps)
     EXPECT_EQ(restored, data);
 }
 
+TEST(HLzssTest, NeverCopiesFromPositionZeroOnceTheWindowWraps)
+{
+    // After 4095 bytes position 0 holds real data, and in a run of zeros it is as good a
+    // source as any; a copy naming it would read as the end and cut the data short.
+    // Copies advance 17 bytes at a time, so only some lengths land a token on position 0.
+    for (const std::size_t length : {4200u, 9000u, 20000u, 70000u}) {
+        const Bytes zeros(length, 0);
+        Bytes restored;
+        ASSERT_TRUE(HLzss::Decompress(Pack(zeros, false), zeros.size(), restored)) << length;
+        EXPECT_EQ(restored, zeros) << length;
+    }
+}
+
 TEST(HLzssTest, RejectsStreamsThatDisagreeWithTheirLength)
 {
     Bytes restored;
