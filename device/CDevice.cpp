@@ -371,7 +371,9 @@ int CDevice::Connect(std::string& settings, const StatusTextSink& status, Progre
             if (tryParity == 'S')
                 step();
             settings = m_pSerComm->BuildSettingsString(rate, tryParity, 8, 1);
-            if (m_pSerComm->OpenPort(settings) != CSerComm::kOpenOk)
+            // The space-parity attempt tells the 8-bit parities apart by which bytes arrive
+            // with a parity error, so those must come in as the error character.
+            if (m_pSerComm->OpenPort(settings, true, false, tryParity == 'S') != CSerComm::kOpenOk)
                 continue;
             if (UserAbortRequested())
                 break;
