@@ -2,8 +2,31 @@
 
 #include <cstdio>
 
+namespace {
+
+// Data files are written in UTF-8, but a vendor file in a single-byte code page must still
+// give valid JSON: such text is read as Latin-1.
+bool IsUtf8(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : 9;
+        if (extra == 9 || (extra > 0 && i + extra >= text.size()))
+            return false;
+        for (std::size_t k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2)
+                return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+} // namespace
+
 std::string JsonWriter::Quote(const std::string& value)
 {
+    const bool utf8 = IsUtf8(value);
     std::string out = "\"";
     for (unsigned char c : value) {
         switch (c) {
@@ -13,13 +36,11 @@ std::string JsonWriter::Quote(const std::string& value)
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (c < 0x20 || c == 0x7F) {
+            if (c < 0x20 || c == 0x7F || (c >= 0x80 && !utf8)) {
                 char escaped[8];
                 std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
                 out += escaped;
             } else {
-                // Reader texts are single-byte; bytes above 0x7F pass through as they are
-                // only when they form UTF-8, which the data files are written in.
                 out += static_cast<char>(c);
             }
         }

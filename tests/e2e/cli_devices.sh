@@ -3,8 +3,8 @@
 # status 2 when a data file is missing or corrupt.
 #   cli_devices.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$1
-source=$2
+build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
 cli="$build/kestrel-cli"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
