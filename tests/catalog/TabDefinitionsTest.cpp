@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -222,6 +223,28 @@ TEST(ShippedDataFiles, CatalogAndTabFileHoldWhatTheProgramNeeds)
         ++pages[r.tab];
         if (r.type == "RADIO1" || r.type == "RADIO2") {
             EXPECT_EQ(SplitGroupList(r.groupList).size(), r.HelpIds().size()) << r.command;
+        }
+        // Offline configurations start from the defaults: a list row's default must be one of
+        // its captions, an edit row's default must lie in its range.
+        if (r.IsListControl()) {
+            static const std::map<std::string, std::set<std::string>> ownValues {
+                { "232PAR", { "None", "Even", "Odd", "Mark", "Space" } },
+                { "SCNLED", { "High", "Medium", "Low" } },
+                { "232BDR", { "300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200" } },
+                { "BT_LPT", { "0", "200", "400", "900", "3600", "7200" } },
+            };
+            const auto own = ownValues.find(r.command);
+            if (own != ownValues.end()) {
+                EXPECT_TRUE(own->second.count(r.defaultValue)) << r.command << " default " << r.defaultValue;
+            } else {
+                const auto captions = SplitGroupList(r.groupList);
+                EXPECT_NE(std::find(captions.begin(), captions.end(), r.defaultValue), captions.end())
+                    << r.command << " default " << r.defaultValue;
+            }
+        }
+        if (r.type == "EDIT" && LeadingInt(r.min) < LeadingInt(r.max)) {
+            EXPECT_GE(LeadingInt(r.defaultValue), LeadingInt(r.min)) << r.command;
+            EXPECT_LE(LeadingInt(r.defaultValue), LeadingInt(r.max)) << r.command;
         }
         // Every row applies to at least one model of the catalog.
         bool applies = false;
