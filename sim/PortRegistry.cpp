@@ -10,22 +10,32 @@
 
 namespace {
 
-// Creates the registry's folder (private to the user). Under a shared /tmp an existing folder
-// that is a link or someone else's would let them steer our writes, so it is refused.
-bool EnsureFolder(const std::string& folder, std::string& error)
+// Creates the registry's folder (private to the user) and its missing parents. The folder
+// itself must be a real directory, not a link, and ours unless it is a sticky shared one such
+// as /tmp: under a shared /tmp, a folder planted by someone else would let them steer our
+// writes. The file itself is opened without following links.
+bool EnsureFolder(const std::string& folder, bool isRegistryFolder, std::string& error)
 {
     if (folder.empty())
         return true;
     struct stat info {};
     if (::lstat(folder.c_str(), &info) == 0) {
-        if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
+        if (!isRegistryFolder) {
+            struct stat target {};
+            if (::stat(folder.c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) {
+                error = folder + " is not a folder";
+                return false;
+            }
+            return true;
+        }
+        if (!S_ISDIR(info.st_mode) || (info.st_uid != ::getuid() && !(info.st_mode & S_ISVTX))) {
             error = folder + " is not a folder of this user";
             return false;
         }
         return true;
     }
     const size_t slash = folder.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !EnsureFolder(folder.substr(0, slash), error))
+    if (slash != std::string::npos && slash > 0 && !EnsureFolder(folder.substr(0, slash), false, error))
         return false;
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         error = folder + ": " + std::strerror(errno);
@@ -71,7 +81,7 @@ bool Rewrite(const std::string& registry, const std::string& add, const std::str
 {
     if (add.empty() && ::access(registry.c_str(), F_OK) != 0)
         return true;  // nothing to remove from a file that is not there
-    if (!add.empty() && !EnsureFolder(FolderOf(registry), error))
+    if (!add.empty() && !EnsureFolder(FolderOf(registry), true, error))
         return false;
     const int fd = ::open(registry.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {

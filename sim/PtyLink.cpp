@@ -129,26 +129,44 @@ void PtyLink::Send(const std::string& text)
 {
     if (unplugged_)
         return;
-    const std::vector<ByteFaultInjector::Byte> bytes =
+    std::vector<ByteFaultInjector::Byte> bytes =
         toHostFaults_.Apply(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    const LineFormat line = engine_.Model().Line();
+    if (options_.faults.unplugAfter >= 0) {
+        const uint64_t limit = static_cast<uint64_t>(options_.faults.unplugAfter);
+        const uint64_t room = sentToHost_ >= limit ? 0 : limit - sentToHost_;
+        if (bytes.size() >= room) {
+            bytes.resize(room);
+            unplugged_ = true;
+        }
+    }
+    const uint64_t frame = engine_.Model().Line().FrameMicros();
     std::vector<uint8_t> sent;
     uint64_t delayed = 0;
-    for (const ByteFaultInjector::Byte& byte : bytes) {
-        if (options_.faults.unplugAfter >= 0 && sentToHost_ >= uint64_t(options_.faults.unplugAfter)) {
-            unplugged_ = true;
-            break;
+    // Bytes go out in runs: a run ends where a delay fault holds the line, and with pacing
+    // every byte is its own run, held for its frame time.
+    size_t runStart = 0;
+    for (size_t i = 0; i <= bytes.size(); ++i) {
+        const bool endOfRun = i == bytes.size() || options_.pace || bytes[i].delayMicros > delayed;
+        if (!endOfRun)
+            continue;
+        if (i > runStart) {
+            std::vector<uint8_t> run;
+            for (size_t k = runStart; k < i; ++k)
+                run.push_back(bytes[k].value);
+            if (!WriteFully(run.data(), run.size()))
+                break;
+            sent.insert(sent.end(), run.begin(), run.end());
+            sentToHost_ += run.size();
         }
-        if (byte.delayMicros > delayed) {
-            std::this_thread::sleep_for(std::chrono::microseconds(byte.delayMicros - delayed));
-            delayed = byte.delayMicros;
+        if (i == bytes.size())
+            break;
+        if (bytes[i].delayMicros > delayed) {
+            std::this_thread::sleep_for(std::chrono::microseconds(bytes[i].delayMicros - delayed));
+            delayed = bytes[i].delayMicros;
         }
         if (options_.pace)
-            std::this_thread::sleep_for(std::chrono::microseconds(line.FrameMicros()));
-        if (!WriteFully(&byte.value, 1))
-            break;
-        sent.push_back(byte.value);
-        ++sentToHost_;
+            std::this_thread::sleep_for(std::chrono::microseconds(frame));
+        runStart = i;
     }
     Trace("sim<", sent.data(), sent.size());
 }

@@ -53,6 +53,12 @@ set_rate(other)
 assert exchange(b'\x16C\r') == b'', 'answered at the wrong rate'
 set_rate(rate)
 assert len(exchange(b'\x16C\r')) == 4, 'no answer after returning to the rate'
+# A rate command is answered at the old rate; the reader then listens at the new one only.
+answer = exchange(b'\x16M\r232BDR%d.' % other)
+assert answer == b'232BDR%d\x06.' % other, answer
+assert exchange(b'\x16C\r') == b'', 'still answering at the old rate'
+set_rate(other)
+assert len(exchange(b'\x16C\r')) == 4, 'no answer at the new rate'
 PY
     kill -TERM "$pid"
     wait "$pid" || true
@@ -64,4 +70,4 @@ PY
 }
 
 check_profile 3800lr 9600 19200 "p_name?;BEPVOL?." "p_name3800LR<ACK>;BEPVOL3<ACK>."
-check_profile 5620sr 115200 9600 "rev_qx?." "rev_qxQX80001004-015<ACK>."
+check_profile 5620sr 115200 57600 "rev_qx?." "rev_qxQX80001004-015<ACK>."
