@@ -45,6 +45,23 @@ bool UserPreferences::Save(SettingsStore& store, const std::string& companyRegKe
         && store.WriteString(Hive::CurrentUser, key, "EOR Character", eorCharacter);
 }
 
+bool UserPreferences::ApplyChoices(SettingsStore& store, const std::string& companyRegKey, int port, int compression,
+                                   int dtr, const std::string& eor)
+{
+    const std::string key = SettingsKey(companyRegKey);
+    codeCompression = CompressionChoice(compression);
+    dtrConfiguration = DtrChoice(dtr);
+    bool stored = store.WriteInt(Hive::CurrentUser, key, "CodeCompression", codeCompression);
+    stored = store.WriteInt(Hive::CurrentUser, key, "DTRConfiguration", dtrConfiguration) && stored;
+    if (port != comPort) {
+        comPort = port;
+        stored = store.WriteInt(Hive::CurrentUser, key, "Com Port", comPort) && stored;
+        LoadBaudLimits(store, companyRegKey, comPort);
+    }
+    eorCharacter = eor;
+    return store.WriteString(Hive::CurrentUser, key, "EOR Character", eorCharacter) && stored;
+}
+
 unsigned char UserPreferences::EorByte() const
 {
     auto hex = [](char c) -> int {

@@ -27,8 +27,18 @@ public:
     void Load(const SettingsStore& store, const std::string& companyRegKey);
     // The limits of another port ("Com%dMinBaud", "Com%dMaxBaud").
     void LoadBaudLimits(const SettingsStore& store, const std::string& companyRegKey, int port);
-    // What the Preferences dialog changes: port, compression, DTR, end-of-record character.
+    // What the Preferences dialog's OK does with the user's choices, in its order:
+    // compression and DTR; the port (and that port's baud limits) only when it changed; the
+    // end-of-record text as typed. False when the store could not be written.
+    bool ApplyChoices(SettingsStore& store, const std::string& companyRegKey, int port, int compression, int dtr,
+                      const std::string& eor);
+    // Writes port, compression, DTR and end-of-record character as they are.
     bool Save(SettingsStore& store, const std::string& companyRegKey) const;
+
+    // The values the dialog's radio groups can show: unknown compressions read as None (0),
+    // unknown DTR modes as Disabled (0).
+    static int CompressionChoice(int stored) { return stored == 6 || stored == 7 ? stored : 0; }
+    static int DtrChoice(int stored) { return stored == 1 || stored == 2 ? stored : 0; }
 
     // The end-of-record byte; a value that is not two hexadecimal digits means CR, so a
     // hand-edited store never puts a stray byte on the line.

@@ -159,6 +159,33 @@ TEST_F(VendorSettingsTest, UserPreferencesDefaultsPerPortLimitsAndSaving)
     EXPECT_EQ(reread.comPort, 1);
 }
 
+TEST_F(VendorSettingsTest, ThePreferencesDialogChoicesReachTheStore)
+{
+    const std::string key = UserPreferences::SettingsKey("Orvane, Inc.");
+    ASSERT_TRUE(store.WriteInt(Hive::CurrentUser, key, "Com5MinBaud", 1200));
+    ASSERT_TRUE(store.WriteInt(Hive::CurrentUser, key, "Com1MinBaud", 300));
+    UserPreferences preferences;
+    preferences.Load(store, "Orvane, Inc.");
+    ASSERT_EQ(preferences.minBaud, 300);
+
+    // Same port: its limits are not read again (a changed limit stays unseen until then).
+    ASSERT_TRUE(store.WriteInt(Hive::CurrentUser, key, "Com1MinBaud", 600));
+    ASSERT_TRUE(preferences.ApplyChoices(store, "Orvane, Inc.", 1, UserPreferences::CompressionChoice(1), 2, "0A"));
+    EXPECT_EQ(preferences.minBaud, 300);
+    EXPECT_EQ(store.GetInt(Hive::CurrentUser, key, "CodeCompression", -9), 0); // 1 is shown as None
+    EXPECT_EQ(store.GetInt(Hive::CurrentUser, key, "DTRConfiguration", -9), 2);
+    EXPECT_EQ(store.GetString(Hive::CurrentUser, key, "EOR Character", ""), "0A");
+    EXPECT_EQ(store.GetInt(Hive::CurrentUser, key, "Com Port", -9), -9); // unchanged port is not written
+
+    ASSERT_TRUE(preferences.ApplyChoices(store, "Orvane, Inc.", 5, 7, 9, "0D"));
+    EXPECT_EQ(preferences.comPort, 5);
+    EXPECT_EQ(preferences.minBaud, 1200);
+    EXPECT_EQ(preferences.maxBaud, -1);
+    EXPECT_EQ(preferences.dtrConfiguration, 0);
+    EXPECT_EQ(store.GetInt(Hive::CurrentUser, key, "Com Port", -9), 5);
+    EXPECT_EQ(store.GetInt(Hive::CurrentUser, key, "CodeCompression", -9), 7);
+}
+
 TEST(UserPreferences, EndOfRecordCharacter)
 {
     UserPreferences preferences;
