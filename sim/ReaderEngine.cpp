@@ -64,7 +64,7 @@ void ReaderEngine::Receive(uint8_t byte)
     if (silent_)
         return;
     if (state_ == State::Delegated) {
-        if (!delegate_->Feed(byte, model_, *output_)) {
+        if (output_ == nullptr || !delegate_->Feed(byte, model_, *output_)) {
             delegate_.reset();
             state_ = State::Idle;
         }
@@ -86,11 +86,11 @@ void ReaderEngine::Receive(uint8_t byte)
             state_ = State::MenuOpen;
         } else if (byte == 'N') {
             state_ = State::SynNText;
-        } else if (auto handler = frameHandlers_.find(static_cast<char>(byte)); handler != frameHandlers_.end()) {
+        } else if (auto handler = frameHandlers_.find(static_cast<char>(byte));
+                   handler != frameHandlers_.end() && output_ != nullptr) {
             delegate_ = handler->second;
             state_ = State::Delegated;
-            if (output_ != nullptr)
-                delegate_->Begin(model_, *output_);
+            delegate_->Begin(model_, *output_);
         } else {
             state_ = State::Idle;
         }
