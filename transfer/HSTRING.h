@@ -42,6 +42,8 @@ public:
 
     unsigned char* Data() { return m_Data; }
     const unsigned char* Data() const { return m_Data; }
+    // NUL-terminated for owned storage; a borrowed buffer filled to its capacity has no room
+    // for the NUL, so use Length() with borrowed bytes.
     const char* Text() const { return reinterpret_cast<const char*>(m_Data); }
     unsigned Length() const { return m_Length; }
     unsigned Capacity() const { return m_Capacity; }
