@@ -173,12 +173,17 @@ int CSerComm::OpenPort(const std::string& settings, bool rtsHandshake, bool ctsO
     if (RateOutsideLimits(baud))
         return kOpenBadRate;
 
+    // An open port is only reconfigured; but settings naming another port must not be
+    // applied to the one that happens to be open.
+    if (IsOpen() && path != openPath_)
+        ClosePort();
     if (!IsOpen()) {
         device_ = TheSerialPortSystem().Open(path);
         if (!device_) {
             ClosePort();
             return kOpenCannotOpen;
         }
+        openPath_ = path;
     }
 
     SerialLineState state;
@@ -218,6 +223,7 @@ int CSerComm::ApplyLineSettings(const std::string& path, long baud, const Serial
         device_ = TheSerialPortSystem().Open(path);
         if (!device_)
             return kOpenCannotOpen;
+        openPath_ = path;
     }
     // Only "character received" would be watched; the watcher never reports it, so there is
     // no event mask to set on this platform (and nothing for -4 to report).

@@ -139,6 +139,7 @@ private:
 
     std::unique_ptr<SerialDevice> device_;
     std::string currentSettings_;
+    std::string openPath_;  // what device_ was opened as
     std::string rememberedSettings_;
     bool reattachPending_ = false;
     std::atomic<bool> suspended_ { false };

@@ -58,6 +58,11 @@ TEST_F(CSerCommPty, OpensWritesReadsClosesAndReopensAtAnotherRate)
     ASSERT_EQ(port.OpenPort(Settings("38400,N,8,1")), CSerComm::kOpenOk);
     EXPECT_EQ(ports.OpenCount(), opens);
     EXPECT_EQ(ports.Line().SlaveRate(), 38400u);
+
+    // Settings for another port close this one instead of reconfiguring it under a new name.
+    EXPECT_EQ(port.OpenPort("COM3:9600,N,8,1"), CSerComm::kOpenCannotOpen);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(ports.Line().SlaveRate(), 38400u);
 }
 
 TEST_F(CSerCommPty, EveryStandardRateOpens)
