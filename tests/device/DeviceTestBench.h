@@ -116,8 +116,12 @@ protected:
         size_t at = ports.written.find(prefix);
         while (at != std::string::npos) {
             const size_t next = ports.written.find('\x16', at + prefix.size());
-            frames.push_back(ports.written.substr(at + prefix.size(),
-                                                  (next == std::string::npos ? ports.written.size() : next) - at - 3));
+            std::string frame = ports.written.substr(at + prefix.size(),
+                                                     (next == std::string::npos ? ports.written.size() : next) - at - 3);
+            // The end-of-record byte a presence probe sends first is not part of the frame.
+            while (!frame.empty() && frame.back() == '\r')
+                frame.pop_back();
+            frames.push_back(frame);
             at = ports.written.find(prefix, at + prefix.size());
         }
         ports.written.clear();
