@@ -120,12 +120,15 @@ void ReaderEngine::Receive(uint8_t byte)
             ResetParser();
         return;
     case State::SynNText:
-        // Commands in this framing (device type, boot-code mode) belong to the firmware
-        // family, which this reader does not have yet: it stays silent, as an old reader does.
-        if (byte == kCr || text_.size() > kMaxMenuText)
+        if (byte == kCr) {
+            const std::string text = text_;
             ResetParser();
-        else
+            AnswerSynN(text);
+        } else if (text_.size() > kMaxMenuText) {
+            ResetParser();
+        } else {
             text_ += static_cast<char>(byte);
+        }
         return;
     case State::Delegated:
         return;
@@ -151,6 +154,24 @@ void ReaderEngine::AnswerProbe()
     answer += static_cast<char>(link >> 8);
     answer += static_cast<char>(link & 0xFF);
     Emit(answer);
+}
+
+// SYN "N" frames carry a data text, ",", and a command name (after an optional ":address:").
+// Only the device type query is answered here; the boot-code and download commands of this
+// framing belong with firmware transfers. Unknown commands get no answer, as on an old reader.
+void ReaderEngine::AnswerSynN(const std::string& text)
+{
+    const size_t comma = text.rfind(',');
+    std::string name = comma == std::string::npos ? text : text.substr(comma + 1);
+    if (!name.empty() && name[0] == ':') {
+        const size_t close = name.find(':', 1);
+        name = close == std::string::npos ? std::string() : name.substr(close + 1);
+    }
+    if (transcript_.size() >= kTranscriptLimit)
+        transcript_.erase(transcript_.begin(), transcript_.begin() + kTranscriptLimit / 2);
+    transcript_.push_back({"\x16N" + text, 0});
+    if (Upper(name) == "DEVICETYPE" && model_.Profile().deviceType > 0 && model_.Has(CapMatrix))
+        Emit("APP," + std::to_string(model_.Profile().deviceType) + "\r");
 }
 
 void ReaderEngine::AnswerBatch()

@@ -13,7 +13,7 @@
 //    |  ignored        |                                  |  '.' '!' '&' '@' end the batch:
 //    |                 |                                  +----> answer every command --> Idle
 //    |                 |  'N'                                     (text over 8 KiB --> Idle)
-//    |                 +-------------> SynNText --- CR --> no handler yet, silent --> Idle
+//    |                 +-------------> SynNText --- CR --> answer DEVICETYPE, else silent --> Idle
 //    |                 |  letter with a registered frame handler
 //    |                 +-------------> Delegated: bytes go to the handler until it is done
 //    +---------------- anything else
@@ -90,6 +90,7 @@ private:
 
     void AnswerProbe();
     void AnswerBatch();
+    void AnswerSynN(const std::string& text);
     std::string AnswerCommand(const std::string& text, char separator);
     std::string AnswerWholeTable(char mark, char separator);
     void Emit(const std::string& bytes);

@@ -302,7 +302,8 @@ bool ReaderProfile::Parse(const std::string& text, ReaderProfile& out, std::stri
             continue;
         }
         static const std::set<std::string> kKeys = {"name", "model", "class", "rev_qx", "rev_sw", "p_name",
-                                                    "link", "line", "tables", "caps", "image", "scanners"};
+                                                    "link", "line", "tables", "caps", "image", "scanners",
+                                                    "devicetype"};
         if (!kKeys.count(key))
             return fail("unknown key \"" + key + "\"");
         if (!seenKeys.insert(key).second)
@@ -356,6 +357,11 @@ bool ReaderProfile::Parse(const std::string& text, ReaderProfile& out, std::stri
                 return fail("image needs a width and a height, 1 to 20000");
             profile.imageWidth = static_cast<int>(width);
             profile.imageHeight = static_cast<int>(height);
+        } else if (key == "devicetype") {
+            long type = 0;
+            if (!ParseInt(rest, 1, 9999, type))
+                return fail("devicetype must be 1 to 9999");
+            profile.deviceType = static_cast<int>(type);
         } else if (key == "scanners") {
             profile.scanners = Words(rest);
             if (profile.scanners.size() > 64)

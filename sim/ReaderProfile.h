@@ -15,6 +15,8 @@
 //   caps     matrix aztec image pdf tables wireless   (any subset, or "none")
 //   image    752 480                        picture width and height (readers with "image")
 //   scanners 3820A 3820B                    scanners paired with a wireless base
+//   devicetype 5                            device type number the SYN-N "DEVICETYPE" query
+//                                           reports (readers with the matrix command set)
 //   setting  TAG range=R default=D values=V [global] [ro] [text] [action]
 //
 // A setting's fields are words without blanks; "%" and two hex digits stand for any byte
@@ -74,6 +76,7 @@ struct ReaderProfile {
     int imageWidth = 0;
     int imageHeight = 0;
     std::vector<std::string> scanners;
+    int deviceType = 0;  // 0: the reader does not answer "DEVICETYPE"
     std::vector<ProfileSetting> settings;
 
     bool Has(ReaderCapability cap) const { return (caps & cap) != 0; }

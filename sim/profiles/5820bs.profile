@@ -12,6 +12,7 @@ line     57600 8N1
 tables   4
 caps     matrix aztec image pdf tables
 image    1280 1024
+devicetype 9
 
 setting 232BDR range=300|600|1200|2400|4800|9600|19200|38400|57600|115200| default=115200 values=57600 global
 setting 232PAR range=N|E|O|M|S| default=N values=N global

@@ -172,6 +172,20 @@ TEST_F(ReaderProtocol, CapabilityQueries)
     EXPECT_EQ(Menu("LSTSCN."), "LSTSCNS1,S2" + ACK + ".");
 }
 
+TEST_F(ReaderProtocol, OtherFramings)
+{
+    Start(SmallProfile("caps matrix\ndevicetype 7\n"));
+    // SYN "N": data text, ",", the command name (maybe behind an address), CR.
+    EXPECT_EQ(Exchange(*line, "\x16N,DEVICETYPE\r"), "APP,7\r");
+    EXPECT_EQ(Exchange(*line, "\x16N,:S1:DEVICETYPE\r"), "APP,7\r");
+    EXPECT_EQ(Exchange(*line, "\x16N,SETBOOTCODEDOWNLOADMODE\r"), "");
+    // SYN "Y" carries menu commands.
+    EXPECT_EQ(Exchange(*line, "\x16Y\rBEPVOL?."), "BEPVOL2" + ACK + ".");
+
+    Start(SmallProfile("devicetype 7\n"));  // without the matrix command set: no answer
+    EXPECT_EQ(Exchange(*line, "\x16N,DEVICETYPE\r"), "");
+}
+
 TEST_F(ReaderProtocol, FramingRecovers)
 {
     Start(SmallProfile());
