@@ -12,10 +12,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 1)
-        return 0;
+    if (size < 1) return 0;
     const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
-    static const CCodeTable symbologies = BuildSymbologyTable({"C39ENA", "128ENA", "R25ENA", "A25ENA"});
+    static const CCodeTable symbologies = BuildSymbologyTable({ "C39ENA", "128ENA", "R25ENA", "A25ENA" });
     static const CCodeTable terminals = ReadTerminalTable("RS-232|USB|Wedge");
 
     switch (data[0] % 4) {
@@ -32,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         break;
     }
     case 2: {
-        if (DisplayTextToBytes(BytesToDisplayText(input)) != input)
-            std::abort();
+        if (DisplayTextToBytes(BytesToDisplayText(input)) != input) std::abort();
         (void)DisplayTextToBytes(input);
         break;
     }
@@ -56,8 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         copy.ReadPrefixSuffixLists(reader);
         copy.ReadDataFormatLists(reader);
         copy.ReadCodeTables(reader);
-        if (!(copy == blocks))
-            std::abort();
+        if (!(copy == blocks)) std::abort();
         break;
     }
     }

@@ -1,11 +1,11 @@
 #include "platform/Archive.h"
 
 #include <cerrno>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -74,20 +74,17 @@ void CArchiveWriter::WriteStringList(const std::vector<std::string>& items)
 bool CArchiveWriter::SaveToFile(const std::string& path, std::string* error) const
 {
     auto fail = [&](const std::string& why) {
-        if (error)
-            *error = why;
+        if (error) *error = why;
         return false;
     };
     // The temporary sits in the same folder so the final rename stays on one file system.
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return fail(ErrnoText("Cannot create a temporary file for", path));
+    if (fd < 0) return fail(ErrnoText("Cannot create a temporary file for", path));
     std::size_t written = 0;
     while (written < m_bytes.size()) {
         const ssize_t n = ::write(fd, m_bytes.data() + written, m_bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             const std::string why = ErrnoText("Cannot write", temp);
             ::close(fd);
@@ -123,8 +120,7 @@ bool CArchiveWriter::SaveToFile(const std::string& path, std::string* error) con
 
 void CArchiveReader::Need(std::size_t count, const char* what) const
 {
-    if (count > Remaining())
-        throw ArchiveError(std::string("The file ends early (reading ") + what + ")");
+    if (count > Remaining()) throw ArchiveError(std::string("The file ends early (reading ") + what + ")");
 }
 
 std::int32_t CArchiveReader::ReadInt32()
@@ -148,11 +144,10 @@ std::string CArchiveReader::ReadString()
     std::size_t length = ReadByte();
     if (length == kWideLength) {
         Need(2, "a string length");
-        length = static_cast<unsigned char>(m_bytes[m_position]) |
-                 (static_cast<std::size_t>(static_cast<unsigned char>(m_bytes[m_position + 1])) << 8);
+        length = static_cast<unsigned char>(m_bytes[m_position])
+            | (static_cast<std::size_t>(static_cast<unsigned char>(m_bytes[m_position + 1])) << 8);
         m_position += 2;
-        if (length == kLongLength)
-            length = static_cast<std::uint32_t>(ReadInt32());
+        if (length == kLongLength) length = static_cast<std::uint32_t>(ReadInt32());
     }
     // Checked before anything is allocated: a damaged length must not ask for gigabytes.
     Need(length, "a text");
@@ -164,8 +159,7 @@ std::string CArchiveReader::ReadString()
 std::size_t CArchiveReader::ReadCount(std::size_t minItemBytes)
 {
     const std::int32_t count = ReadInt32();
-    if (count < 0)
-        throw ArchiveError("The file is damaged (negative list length)");
+    if (count < 0) throw ArchiveError("The file is damaged (negative list length)");
     const std::size_t perItem = minItemBytes == 0 ? 1 : minItemBytes;
     if (static_cast<std::size_t>(count) > Remaining() / perItem)
         throw ArchiveError("The file is damaged (list longer than the file)");
@@ -183,30 +177,26 @@ std::vector<std::string> CArchiveReader::ReadStringList()
     return items;
 }
 
-bool CArchiveReader::LoadFile(const std::string& path, std::string& bytes, std::string* error,
-                              std::size_t maxBytes)
+bool CArchiveReader::LoadFile(
+    const std::string& path, std::string& bytes, std::string* error, std::size_t maxBytes)
 {
     auto fail = [&](const std::string& why) {
-        if (error)
-            *error = why;
+        if (error) *error = why;
         return false;
     };
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return fail(ErrnoText("Cannot open", path));
+    if (fd < 0) return fail(ErrnoText("Cannot open", path));
     std::string data;
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             const std::string why = ErrnoText("Cannot read", path);
             ::close(fd);
             return fail(why);
         }
-        if (n == 0)
-            break;
+        if (n == 0) break;
         if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
             ::close(fd);
             return fail("The file " + path + " is too large");

@@ -49,7 +49,10 @@ private:
 class CArchiveReader {
 public:
     // The reader does not copy: `bytes` must outlive it.
-    explicit CArchiveReader(std::string_view bytes) : m_bytes(bytes) {}
+    explicit CArchiveReader(std::string_view bytes)
+        : m_bytes(bytes)
+    {
+    }
 
     std::int32_t ReadInt32();
     std::uint8_t ReadByte();
@@ -80,7 +83,7 @@ public:
     // Reads a whole file for a reader. Files larger than `maxBytes` are refused (no document
     // comes anywhere near the default), so a wrong path cannot exhaust memory.
     static bool LoadFile(const std::string& path, std::string& bytes, std::string* error = nullptr,
-                         std::size_t maxBytes = 64u * 1024u * 1024u);
+        std::size_t maxBytes = 64u * 1024u * 1024u);
 
 private:
     void Need(std::size_t count, const char* what) const;

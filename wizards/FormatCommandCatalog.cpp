@@ -4,8 +4,7 @@
 // characters of the chosen title as the code.
 static_assert([] {
     for (const FormatCommand& command : kFormatCommands)
-        if (command.code.size() != 2 || !command.title.starts_with(command.code))
-            return false;
+        if (command.code.size() != 2 || !command.title.starts_with(command.code)) return false;
     return true;
 }());
 static_assert(FindFormatCommand("{ef}") == &kFormatCommands[21]);

@@ -143,17 +143,13 @@ constexpr const FormatCommand* FindFormatCommand(std::string_view code)
     char normal[2] = {};
     std::size_t length = 0;
     for (const char c : code) {
-        if (c == '{' || c == '}')
-            continue;
-        if (length == 2)
-            return nullptr;
+        if (c == '{' || c == '}') continue;
+        if (length == 2) return nullptr;
         normal[length++] = format_catalog_detail::Upper(c);
     }
-    if (length != 2)
-        return nullptr;
+    if (length != 2) return nullptr;
     for (const FormatCommand& command : kFormatCommands)
-        if (command.code[0] == normal[0] && command.code[1] == normal[1])
-            return &command;
+        if (command.code[0] == normal[0] && command.code[1] == normal[1]) return &command;
     return nullptr;
 }
 
@@ -161,7 +157,7 @@ constexpr const FormatCommand* FindFormatCommand(std::string_view code)
 constexpr FormatCommand LookupFormatCommand(std::string_view code)
 {
     const FormatCommand* command = FindFormatCommand(code);
-    return command ? *command : FormatCommand{};
+    return command ? *command : FormatCommand {};
 }
 
 // Upper end of a numeric parameter's range.

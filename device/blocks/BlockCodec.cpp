@@ -16,19 +16,18 @@ constexpr std::size_t kLengthWidth = 4;
 constexpr std::size_t kFormatHeaderWidth = kSlotWidth + kTerminalWidth + kSymbologyWidth + kLengthWidth;
 
 // Formatter commands whose text parameter is sent with a count in front of it.
-constexpr std::array<std::string_view, 3> kCountedCommands{"FB", "E4", "EF"};
+constexpr std::array<std::string_view, 3> kCountedCommands { "FB", "E4", "EF" };
 
 // Commands a configuration barcode leaves out.
-constexpr std::array<std::string_view, 15> kHousekeepingCommands{
-    "PRECA2", "SUFCA2", "AXPCA2", "AXSCA2", "DFMCA3", "AXDCA3", "PRE_EN1", "SUF_EN1",
-    "AXP_EN1", "AXS_EN1", "DFM_EN1", "AXD_EN1", "DFMRQD1", "AIMIDX0", "CODIDX0"};
+constexpr std::array<std::string_view, 15> kHousekeepingCommands { "PRECA2", "SUFCA2", "AXPCA2", "AXSCA2",
+    "DFMCA3", "AXDCA3", "PRE_EN1", "SUF_EN1", "AXP_EN1", "AXS_EN1", "DFM_EN1", "AXD_EN1", "DFMRQD1",
+    "AIMIDX0", "CODIDX0" };
 
 std::string_view Trim(std::string_view text)
 {
     constexpr std::string_view blanks = " \t\r\n\v\f";
     const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos)
-        return {};
+    if (first == std::string_view::npos) return {};
     const std::size_t last = text.find_last_not_of(blanks);
     return text.substr(first, last - first + 1);
 }
@@ -37,19 +36,15 @@ std::string ToUpper(std::string_view text)
 {
     std::string upper(text);
     for (char& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return upper;
 }
 
 int HexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
@@ -63,8 +58,7 @@ std::string HexPairsToBytes(std::string_view hex)
         const int high = HexDigit(hex[i]);
         const int low = HexDigit(hex[i + 1]);
         int value = 0;
-        if (high >= 0)
-            value = low >= 0 ? high * 16 + low : high;
+        if (high >= 0) value = low >= 0 ? high * 16 + low : high;
         bytes.push_back(static_cast<char>(value));
     }
     return bytes;
@@ -74,8 +68,7 @@ int LeadingDecimal(std::string_view digits)
 {
     int value = 0;
     for (const char c : digits) {
-        if (c < '0' || c > '9')
-            break;
+        if (c < '0' || c > '9') break;
         value = value * 10 + (c - '0');
     }
     return value;
@@ -86,11 +79,9 @@ int LeadingDecimal(std::string_view digits)
 std::vector<std::string_view> SplitRecords(std::string_view value, std::size_t minimum, std::string& storage)
 {
     storage = Trim(value);
-    if (!storage.empty() && storage.back() != kRecordEnd)
-        storage.push_back(kRecordEnd);
+    if (!storage.empty() && storage.back() != kRecordEnd) storage.push_back(kRecordEnd);
     std::vector<std::string_view> records;
-    if (storage.size() < minimum)
-        return records;
+    if (storage.size() < minimum) return records;
     std::string_view rest = storage;
     while (!rest.empty()) {
         const std::size_t end = rest.find(kRecordEnd);
@@ -103,8 +94,7 @@ std::vector<std::string_view> SplitRecords(std::string_view value, std::size_t m
 bool IsCountedCommand(std::string_view upperCode)
 {
     for (const std::string_view code : kCountedCommands)
-        if (code == upperCode)
-            return true;
+        if (code == upperCode) return true;
     return false;
 }
 
@@ -116,21 +106,19 @@ bool IsMarker(std::string_view text, std::size_t position)
 std::size_t NextMarker(std::string_view text, std::size_t from)
 {
     for (std::size_t i = from; i < text.size(); ++i)
-        if (IsMarker(text, i))
-            return i;
+        if (IsMarker(text, i)) return i;
     return text.size();
 }
 
-std::string EncodeParameter(std::string_view code, std::string_view parameter, std::string_view left,
-                            std::string_view right)
+std::string EncodeParameter(
+    std::string_view code, std::string_view parameter, std::string_view left, std::string_view right)
 {
     auto hex = [&](std::string_view text) { return BytesToHex(DisplayTextToBytes(text, left, right)); };
     const std::string upper = ToUpper(code);
     if (IsCountedCommand(upper)) {
         const std::string bytes = DisplayTextToBytes(parameter, left, right);
         std::string count = std::to_string(bytes.size());
-        if (count.size() < 2)
-            count.insert(0, 1, '0');
+        if (count.size() < 2) count.insert(0, 1, '0');
         return count + BytesToHex(bytes);
     }
     const FormatCommand command = LookupFormatCommand(upper);
@@ -139,8 +127,7 @@ std::string EncodeParameter(std::string_view code, std::string_view parameter, s
     const bool numeric1 = command.numeric1 != 0;
     const bool numeric2 = command.numeric2 != 0;
     if (one1 && one2) {
-        if (numeric1 && numeric2)
-            return std::string(parameter);
+        if (numeric1 && numeric2) return std::string(parameter);
         if (numeric1) {
             const std::size_t cut = std::min<std::size_t>(2, parameter.size());
             return std::string(parameter.substr(0, cut)) + hex(parameter.substr(cut));
@@ -151,24 +138,21 @@ std::string EncodeParameter(std::string_view code, std::string_view parameter, s
         }
         return hex(parameter);
     }
-    if (one1)
-        return numeric1 ? std::string(parameter) : hex(parameter);
-    if (one2)
-        return numeric2 ? std::string(parameter) : hex(parameter);
+    if (one1) return numeric1 ? std::string(parameter) : hex(parameter);
+    if (one2) return numeric2 ? std::string(parameter) : hex(parameter);
     return std::string(parameter);
 }
 
 } // namespace
 
-std::vector<CPreSufEntry> ParsePrefixSuffixValue(std::string_view value, std::int32_t kind,
-                                                 const CCodeTable& symbologies)
+std::vector<CPreSufEntry> ParsePrefixSuffixValue(
+    std::string_view value, std::int32_t kind, const CCodeTable& symbologies)
 {
     // Shortest record: a two-character code and the "|".
     std::string storage;
     std::vector<CPreSufEntry> entries;
     for (const std::string_view record : SplitRecords(value, 3, storage)) {
-        if (record.size() < 2)
-            continue;
+        if (record.size() < 2) continue;
         CPreSufEntry entry(kind, symbologies.NameFromCode(record.substr(0, 2)));
         entry.SetData(BytesToDisplayText(HexPairsToBytes(record.substr(2))));
         entries.push_back(std::move(entry));
@@ -176,14 +160,13 @@ std::vector<CPreSufEntry> ParsePrefixSuffixValue(std::string_view value, std::in
     return entries;
 }
 
-std::vector<CFormatKeyEntry> ParseDataFormatValue(std::string_view value, const CCodeTable& symbologies,
-                                                  const CCodeTable& terminals)
+std::vector<CFormatKeyEntry> ParseDataFormatValue(
+    std::string_view value, const CCodeTable& symbologies, const CCodeTable& terminals)
 {
     std::string storage;
     std::vector<CFormatKeyEntry> entries;
     for (const std::string_view record : SplitRecords(value, kFormatHeaderWidth + 1, storage)) {
-        if (record.size() < kFormatHeaderWidth)
-            continue;
+        if (record.size() < kFormatHeaderWidth) continue;
         CFormatKeyEntry entry;
         entry.SetSlot(static_cast<std::uint8_t>(LeadingDecimal(record.substr(0, kSlotWidth))));
         std::size_t position = kSlotWidth;
@@ -205,7 +188,7 @@ std::string DecodeFormatCommands(std::string_view encoded)
     encoded = encoded.substr(0, encoded.find(kRecordEnd));
     std::size_t position = 0;
     auto take = [&](std::size_t units) {
-        const std::size_t length = std::min(units * 2, (encoded.size() - position) & ~std::size_t{1});
+        const std::size_t length = std::min(units * 2, (encoded.size() - position) & ~std::size_t { 1 });
         const std::string_view part = encoded.substr(position, length);
         position += length;
         return part;
@@ -226,17 +209,14 @@ std::string DecodeFormatCommands(std::string_view encoded)
             text += display(take(static_cast<std::size_t>(count)));
             continue;
         }
-        if (code[0] != 'E' && code[0] != 'F')
-            continue;
+        if (code[0] != 'E' && code[0] != 'F') continue;
         const FormatCommand command = LookupFormatCommand(code);
         const std::string_view first = take(static_cast<std::size_t>(command.limit1));
         const std::string_view second = take(static_cast<std::size_t>(command.limit2));
         const bool one1 = command.limit1 == 1;
         const bool one2 = command.limit2 == 1;
-        if (one1)
-            text += command.numeric1 ? std::string(first) : display(first);
-        if (one2)
-            text += command.numeric2 ? std::string(second) : display(second);
+        if (one1) text += command.numeric1 ? std::string(first) : display(first);
+        if (one2) text += command.numeric2 ? std::string(second) : display(second);
         if (!one1 && !one2) {
             text += first;
             text += second;
@@ -256,7 +236,8 @@ std::string EncodeFormatCommands(std::string_view commands, std::string_view lef
         const std::size_t parameterStart = position + 4;
         position = NextMarker(commands, parameterStart);
         encoded += code;
-        encoded += EncodeParameter(code, commands.substr(parameterStart, position - parameterStart), left, right);
+        encoded
+            += EncodeParameter(code, commands.substr(parameterStart, position - parameterStart), left, right);
     }
     // Text parameters went out as hex, so braces left over can only be stray ones.
     std::erase(encoded, '{');
@@ -264,8 +245,8 @@ std::string EncodeFormatCommands(std::string_view commands, std::string_view lef
     return encoded;
 }
 
-std::string BuildPrefixSuffixCommand(std::string_view tag, const CPreSufEntry& entry,
-                                     const CCodeTable& symbologies)
+std::string BuildPrefixSuffixCommand(
+    std::string_view tag, const CPreSufEntry& entry, const CCodeTable& symbologies)
 {
     std::string command(tag);
     command += symbologies.CodeFromName(entry.GetSymbology());
@@ -275,11 +256,10 @@ std::string BuildPrefixSuffixCommand(std::string_view tag, const CPreSufEntry& e
 }
 
 std::string BuildDataFormatCommand(std::string_view tag, const CFormatKeyEntry& entry,
-                                   const CCodeTable& symbologies, const CCodeTable& terminals)
+    const CCodeTable& symbologies, const CCodeTable& terminals)
 {
     std::string length = entry.GetLength();
-    if (length.size() < kLengthWidth)
-        length.insert(0, kLengthWidth - length.size(), '0');
+    if (length.size() < kLengthWidth) length.insert(0, kLengthWidth - length.size(), '0');
     std::string command(tag);
     command += std::to_string(entry.GetSlot());
     command += terminals.CodeFromName(entry.GetTerminal());
@@ -294,8 +274,7 @@ void DropBlockHousekeeping(std::vector<std::string>& commands)
 {
     std::erase_if(commands, [](const std::string& command) {
         for (const std::string_view prefix : kHousekeepingCommands)
-            if (command.starts_with(prefix))
-                return true;
+            if (command.starts_with(prefix)) return true;
         return false;
     });
 }

@@ -22,12 +22,12 @@
 #include <vector>
 
 // The records of one prefix/suffix block value; every record gets `kind`.
-std::vector<CPreSufEntry> ParsePrefixSuffixValue(std::string_view value, std::int32_t kind,
-                                                 const CCodeTable& symbologies);
+std::vector<CPreSufEntry> ParsePrefixSuffixValue(
+    std::string_view value, std::int32_t kind, const CCodeTable& symbologies);
 
 // The records of one data-format block value.
-std::vector<CFormatKeyEntry> ParseDataFormatValue(std::string_view value, const CCodeTable& symbologies,
-                                                  const CCodeTable& terminals);
+std::vector<CFormatKeyEntry> ParseDataFormatValue(
+    std::string_view value, const CCodeTable& symbologies, const CCodeTable& terminals);
 
 // The formatter commands of one record, reader form to editor form ("F10d" -> "{F1}[ CR]").
 std::string DecodeFormatCommands(std::string_view encoded);
@@ -35,14 +35,14 @@ std::string DecodeFormatCommands(std::string_view encoded);
 // Editor form to reader form ("{F1}[ CR]" -> "F10d"); `left` and `right` mark the
 // control-character names in the text.
 std::string EncodeFormatCommands(std::string_view commands, std::string_view left = kDefaultLeftDelimiter,
-                                 std::string_view right = kDefaultRightDelimiter);
+    std::string_view right = kDefaultRightDelimiter);
 
 // One write command, e.g. "PREBK2620d0a.".
-std::string BuildPrefixSuffixCommand(std::string_view tag, const CPreSufEntry& entry,
-                                     const CCodeTable& symbologies);
+std::string BuildPrefixSuffixCommand(
+    std::string_view tag, const CPreSufEntry& entry, const CCodeTable& symbologies);
 // One write command, e.g. "DFMBK32000990000F10d.".
 std::string BuildDataFormatCommand(std::string_view tag, const CFormatKeyEntry& entry,
-                                   const CCodeTable& symbologies, const CCodeTable& terminals);
+    const CCodeTable& symbologies, const CCodeTable& terminals);
 
 // Removes the clear commands and the enables at their default values from a command list. A
 // configuration barcode leaves them out: scanning it starts from a reader at its defaults.

@@ -13,10 +13,10 @@ struct PrefixSuffixBlock {
     bool auxiliary;
 };
 constexpr PrefixSuffixBlock kPrefixSuffixBlocks[] = {
-    {"PREBK2", CPreSufEntry::kPrefix, false},
-    {"SUFBK2", CPreSufEntry::kSuffix, false},
-    {"AXPBK2", CPreSufEntry::kPrefix, true},
-    {"AXSBK2", CPreSufEntry::kSuffix, true},
+    { "PREBK2", CPreSufEntry::kPrefix, false },
+    { "SUFBK2", CPreSufEntry::kSuffix, false },
+    { "AXPBK2", CPreSufEntry::kPrefix, true },
+    { "AXSBK2", CPreSufEntry::kSuffix, true },
 };
 
 struct DataFormatBlock {
@@ -24,17 +24,18 @@ struct DataFormatBlock {
     bool auxiliary;
 };
 constexpr DataFormatBlock kDataFormatBlocks[] = {
-    {"DFMBK3", false},
-    {"AXDBK3", true},
+    { "DFMBK3", false },
+    { "AXDBK3", true },
 };
 
 // Settings sent after the blocks of a table, with the table's value.
-constexpr std::string_view kPrefixSuffixEnableTags[] = {"PRE_EN", "SUF_EN", "AXP_EN", "AXS_EN", "CODIDX", "AIMIDX"};
-constexpr std::string_view kDataFormatEnableTags[] = {"DFM_EN", "AXD_EN", "DFMRQD"};
+constexpr std::string_view kPrefixSuffixEnableTags[]
+    = { "PRE_EN", "SUF_EN", "AXP_EN", "AXS_EN", "CODIDX", "AIMIDX" };
+constexpr std::string_view kDataFormatEnableTags[] = { "DFM_EN", "AXD_EN", "DFMRQD" };
 
 // Enables the editors show, in the order of their getters and setters.
-constexpr std::array<std::string_view, 4> kPrefixSuffixEditorTags{"PRE_EN", "SUF_EN", "CODIDX", "AIMIDX"};
-constexpr std::array<std::string_view, 2> kDataFormatEditorTags{"DFM_EN", "AXD_EN"};
+constexpr std::array<std::string_view, 4> kPrefixSuffixEditorTags { "PRE_EN", "SUF_EN", "CODIDX", "AIMIDX" };
+constexpr std::array<std::string_view, 2> kDataFormatEditorTags { "DFM_EN", "AXD_EN" };
 
 // Tables whose values the device holds: 1 to 9.
 int TablesHeld(const IBlockSettings& settings)
@@ -47,40 +48,40 @@ bool IsTableIndex(int table)
     return table >= 0 && table < CBlockSet::kTableLists;
 }
 
-template <typename List>
-void Append(List& list, List&& more)
+template <typename List> void Append(List& list, List&& more)
 {
     list.insert(list.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
 }
 
 template <std::size_t N>
 void AppendEnableCommands(const IBlockSettings& settings, const std::string_view (&tags)[N], int table,
-                          std::vector<std::string>& commands)
+    std::vector<std::string>& commands)
 {
-    if (!IsTableIndex(table))
-        return;
+    if (!IsTableIndex(table)) return;
     for (const std::string& tag : settings.GetSettingTags())
         if (std::find(std::begin(tags), std::end(tags), tag) != std::end(tags))
             commands.push_back(tag + settings.GetSettingValue(tag, table) + ".");
 }
 
 template <std::size_t N>
-std::array<std::string, N> GetEnables(const IBlockSettings& settings, const std::array<std::string_view, N>& tags)
+std::array<std::string, N> GetEnables(
+    const IBlockSettings& settings, const std::array<std::string_view, N>& tags)
 {
     std::array<std::string, N> values;
     const int table = settings.GetCurrentTable();
     for (std::size_t i = 0; i < N; ++i)
-        values[i] = IsTableIndex(table) && settings.HasSetting(tags[i]) ? settings.GetSettingValue(tags[i], table) : std::string(kHideButton);
+        values[i] = IsTableIndex(table) && settings.HasSetting(tags[i])
+            ? settings.GetSettingValue(tags[i], table)
+            : std::string(kHideButton);
     return values;
 }
 
 template <std::size_t N>
 void SetEnables(IBlockSettings& settings, const std::array<std::string_view, N>& tags,
-                const std::array<std::string, N>& values)
+    const std::array<std::string, N>& values)
 {
     const int table = settings.GetCurrentTable();
-    if (!IsTableIndex(table))
-        return;
+    if (!IsTableIndex(table)) return;
     for (std::size_t i = 0; i < N; ++i)
         if (values[i] != kHideButton && settings.HasSetting(tags[i]))
             settings.SetSettingValue(tags[i], table, values[i]);
@@ -96,7 +97,8 @@ bool IBlockSettings::HasSetting(std::string_view tag) const
 
 void CBlockSet::UpdateWizardFlag(const IBlockSettings& settings)
 {
-    m_wizardFlag = settings.HasSetting("DFMBK3") && settings.HasSetting("PREBK2") && settings.HasSetting("SUFBK2");
+    m_wizardFlag
+        = settings.HasSetting("DFMBK3") && settings.HasSetting("PREBK2") && settings.HasSetting("SUFBK2");
 }
 
 void CBlockSet::BuildSymbologyTable(const IBlockSettings& settings)
@@ -121,14 +123,15 @@ void CBlockSet::ParsePrefixSuffixBlocks(const IBlockSettings& settings)
     const int tables = TablesHeld(settings);
     for (const std::string& tag : settings.GetSettingTags()) {
         for (const PrefixSuffixBlock& block : kPrefixSuffixBlocks) {
-            if (tag != block.tag)
-                continue;
+            if (tag != block.tag) continue;
             if (block.auxiliary) {
-                Append(m_preSuf[kExtraList], ParsePrefixSuffixValue(settings.GetSettingValue(tag, 0), block.kind, m_symbologies));
+                Append(m_preSuf[kExtraList],
+                    ParsePrefixSuffixValue(settings.GetSettingValue(tag, 0), block.kind, m_symbologies));
                 continue;
             }
             for (int table = 0; table < tables; ++table)
-                Append(m_preSuf[table], ParsePrefixSuffixValue(settings.GetSettingValue(tag, table), block.kind, m_symbologies));
+                Append(m_preSuf[table],
+                    ParsePrefixSuffixValue(settings.GetSettingValue(tag, table), block.kind, m_symbologies));
         }
     }
 }
@@ -140,14 +143,15 @@ void CBlockSet::ParseDataFormatBlocks(const IBlockSettings& settings)
     const int tables = TablesHeld(settings);
     for (const std::string& tag : settings.GetSettingTags()) {
         for (const DataFormatBlock& block : kDataFormatBlocks) {
-            if (tag != block.tag)
-                continue;
+            if (tag != block.tag) continue;
             if (block.auxiliary) {
-                Append(m_formats[kExtraList], ParseDataFormatValue(settings.GetSettingValue(tag, 0), m_symbologies, m_terminals));
+                Append(m_formats[kExtraList],
+                    ParseDataFormatValue(settings.GetSettingValue(tag, 0), m_symbologies, m_terminals));
                 continue;
             }
             for (int table = 0; table < tables; ++table)
-                Append(m_formats[table], ParseDataFormatValue(settings.GetSettingValue(tag, table), m_symbologies, m_terminals));
+                Append(m_formats[table],
+                    ParseDataFormatValue(settings.GetSettingValue(tag, table), m_symbologies, m_terminals));
         }
     }
 }
@@ -173,8 +177,7 @@ void CBlockSet::ResetBlocksToDefaults(const IBlockSettings& settings, bool allTa
 
     for (const std::string& tag : settings.GetSettingTags()) {
         for (const PrefixSuffixBlock& block : kPrefixSuffixBlocks) {
-            if (tag != block.tag)
-                continue;
+            if (tag != block.tag) continue;
             const std::string value = settings.GetSettingDefault(tag);
             if (block.auxiliary) {
                 Append(m_preSuf[kExtraList], ParsePrefixSuffixValue(value, block.kind, m_symbologies));
@@ -184,8 +187,7 @@ void CBlockSet::ResetBlocksToDefaults(const IBlockSettings& settings, bool allTa
                 Append(m_preSuf[table], ParsePrefixSuffixValue(value, block.kind, m_symbologies));
         }
         for (const DataFormatBlock& block : kDataFormatBlocks) {
-            if (tag != block.tag)
-                continue;
+            if (tag != block.tag) continue;
             const std::string value = settings.GetSettingDefault(tag);
             if (block.auxiliary) {
                 Append(m_formats[kExtraList], ParseDataFormatValue(value, m_symbologies, m_terminals));
@@ -197,7 +199,8 @@ void CBlockSet::ResetBlocksToDefaults(const IBlockSettings& settings, bool allTa
     }
 }
 
-void CBlockSet::BuildPrefixSuffixCommands(const IBlockSettings& settings, std::vector<std::string>& commands) const
+void CBlockSet::BuildPrefixSuffixCommands(
+    const IBlockSettings& settings, std::vector<std::string>& commands) const
 {
     const int table = settings.GetCurrentTable();
     if (m_wizardFlag) {
@@ -206,22 +209,24 @@ void CBlockSet::BuildPrefixSuffixCommands(const IBlockSettings& settings, std::v
     }
     if (IsTableIndex(table)) {
         for (const CPreSufEntry& entry : m_preSuf[table])
-            commands.push_back(BuildPrefixSuffixCommand(entry.IsPrefix() ? "PREBK2" : "SUFBK2", entry, m_symbologies));
+            commands.push_back(
+                BuildPrefixSuffixCommand(entry.IsPrefix() ? "PREBK2" : "SUFBK2", entry, m_symbologies));
     }
     if (!m_preSuf[kExtraList].empty()) {
         commands.emplace_back("AXPCA2.");
         commands.emplace_back("AXSCA2.");
         for (const CPreSufEntry& entry : m_preSuf[kExtraList])
-            commands.push_back(BuildPrefixSuffixCommand(entry.IsPrefix() ? "AXPBK2" : "AXSBK2", entry, m_symbologies));
+            commands.push_back(
+                BuildPrefixSuffixCommand(entry.IsPrefix() ? "AXPBK2" : "AXSBK2", entry, m_symbologies));
     }
     AppendEnableCommands(settings, kPrefixSuffixEnableTags, table, commands);
 }
 
-void CBlockSet::BuildDataFormatCommands(const IBlockSettings& settings, std::vector<std::string>& commands) const
+void CBlockSet::BuildDataFormatCommands(
+    const IBlockSettings& settings, std::vector<std::string>& commands) const
 {
     const int table = settings.GetCurrentTable();
-    if (m_wizardFlag)
-        commands.emplace_back("DFMCA3.");
+    if (m_wizardFlag) commands.emplace_back("DFMCA3.");
     if (IsTableIndex(table)) {
         for (const CFormatKeyEntry& entry : m_formats[table])
             commands.push_back(BuildDataFormatCommand("DFMBK3", entry, m_symbologies, m_terminals));
@@ -239,7 +244,8 @@ std::array<std::string, 4> CBlockSet::GetPrefixSuffixEnables(const IBlockSetting
     return GetEnables(settings, kPrefixSuffixEditorTags);
 }
 
-void CBlockSet::SetPrefixSuffixEnables(IBlockSettings& settings, const std::array<std::string, 4>& values) const
+void CBlockSet::SetPrefixSuffixEnables(
+    IBlockSettings& settings, const std::array<std::string, 4>& values) const
 {
     SetEnables(settings, kPrefixSuffixEditorTags, values);
 }

@@ -49,9 +49,15 @@ public:
 
     // `list` is a table number 0-8 or kExtraList.
     PreSufList& GetPrefixSuffixList(int list) { return m_preSuf.at(static_cast<std::size_t>(list)); }
-    const PreSufList& GetPrefixSuffixList(int list) const { return m_preSuf.at(static_cast<std::size_t>(list)); }
+    const PreSufList& GetPrefixSuffixList(int list) const
+    {
+        return m_preSuf.at(static_cast<std::size_t>(list));
+    }
     FormatList& GetDataFormatList(int list) { return m_formats.at(static_cast<std::size_t>(list)); }
-    const FormatList& GetDataFormatList(int list) const { return m_formats.at(static_cast<std::size_t>(list)); }
+    const FormatList& GetDataFormatList(int list) const
+    {
+        return m_formats.at(static_cast<std::size_t>(list));
+    }
 
     bool GetWizardFlag() const { return m_wizardFlag; }
     void SetWizardFlag(bool flag) { m_wizardFlag = flag; }
@@ -64,8 +70,14 @@ public:
     // From the "Group List" text of the TERMID tab definition row.
     void ReadTerminalTable(std::string_view groupList);
 
-    std::string SymbologyNameFromCode(std::string_view code) const { return m_symbologies.NameFromCode(code); }
-    std::string SymbologyCodeFromName(std::string_view name) const { return m_symbologies.CodeFromName(name); }
+    std::string SymbologyNameFromCode(std::string_view code) const
+    {
+        return m_symbologies.NameFromCode(code);
+    }
+    std::string SymbologyCodeFromName(std::string_view name) const
+    {
+        return m_symbologies.CodeFromName(name);
+    }
     std::string TerminalNameFromCode(std::string_view code) const;
     std::string TerminalCodeFromName(std::string_view name) const { return m_terminals.CodeFromName(name); }
 

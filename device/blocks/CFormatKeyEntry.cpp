@@ -5,7 +5,7 @@
 #include <array>
 
 namespace {
-constexpr std::array<std::string_view, 4> kSlotNames{"Pri", "A1", "A2", "A3"};
+constexpr std::array<std::string_view, 4> kSlotNames { "Pri", "A1", "A2", "A3" };
 }
 
 void CFormatKeyEntry::SetSlot(std::uint8_t slot)

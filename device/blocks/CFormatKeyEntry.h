@@ -37,7 +37,7 @@ public:
     const std::string& GetRightDelimiter() const { return m_right; }
     // The command text always comes with the delimiters that mark control-character names in it.
     void SetCommands(std::string_view text, std::string_view left = kDefaultLeftDelimiter,
-                     std::string_view right = kDefaultRightDelimiter);
+        std::string_view right = kDefaultRightDelimiter);
 
     // Stored form: terminal, symbology, length, slot name, slot (byte), commands, left and right
     // delimiter.
@@ -49,11 +49,11 @@ public:
 
 private:
     std::string m_terminal;
-    std::string m_symbology{kAllSymbologies};
+    std::string m_symbology { kAllSymbologies };
     std::string m_length;
-    std::string m_slotName{"Pri"};
+    std::string m_slotName { "Pri" };
     std::uint8_t m_slot = 0;
     std::string m_commands;
-    std::string m_left{kDefaultLeftDelimiter};
-    std::string m_right{kDefaultRightDelimiter};
+    std::string m_left { kDefaultLeftDelimiter };
+    std::string m_right { kDefaultRightDelimiter };
 };

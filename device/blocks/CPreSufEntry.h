@@ -21,7 +21,11 @@ public:
     static constexpr std::int32_t kPrefix = 1;
 
     CPreSufEntry() = default;
-    CPreSufEntry(std::int32_t kind, std::string symbology) : m_kind(kind), m_symbology(std::move(symbology)) {}
+    CPreSufEntry(std::int32_t kind, std::string symbology)
+        : m_kind(kind)
+        , m_symbology(std::move(symbology))
+    {
+    }
 
     std::int32_t GetKind() const { return m_kind; }
     void SetKind(std::int32_t kind) { m_kind = kind; }
@@ -35,7 +39,7 @@ public:
     const std::string& GetRightDelimiter() const { return m_right; }
     // The data always comes with the delimiters that mark control-character names in it.
     void SetData(std::string_view text, std::string_view left = kDefaultLeftDelimiter,
-                 std::string_view right = kDefaultRightDelimiter);
+        std::string_view right = kDefaultRightDelimiter);
     // The bytes the reader is sent.
     std::string GetDataBytes() const;
 
@@ -49,7 +53,7 @@ public:
 private:
     std::int32_t m_kind = kPrefix;
     std::string m_data;
-    std::string m_left{kDefaultLeftDelimiter};
-    std::string m_right{kDefaultRightDelimiter};
+    std::string m_left { kDefaultLeftDelimiter };
+    std::string m_right { kDefaultRightDelimiter };
     std::string m_symbology;
 };

@@ -8,12 +8,9 @@ constexpr char kHexDigits[] = "0123456789abcdef";
 
 int HexValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
@@ -24,14 +21,13 @@ char Upper(char c)
 
 // Tries to read one delimited name or "0x" form at the start of `text`. Returns the number of
 // characters it covers (0 when there is none) and the byte it stands for.
-std::size_t MatchToken(std::string_view text, std::string_view left, std::string_view right,
-                       unsigned char& byte)
+std::size_t MatchToken(
+    std::string_view text, std::string_view left, std::string_view right, unsigned char& byte)
 {
-    if (left.empty() || !text.starts_with(left))
-        return 0;
+    if (left.empty() || !text.starts_with(left)) return 0;
     const std::string_view rest = text.substr(left.size());
     if (rest.size() >= 3 + right.size() && rest.substr(3, right.size()) == right) {
-        const char name[3] = {Upper(rest[0]), Upper(rest[1]), Upper(rest[2])};
+        const char name[3] = { Upper(rest[0]), Upper(rest[1]), Upper(rest[2]) };
         for (std::size_t code = 0; code < kControlCharacterNames.size(); ++code) {
             if (kControlCharacterNames[code].name == std::string_view(name, 3)) {
                 byte = static_cast<unsigned char>(code);
@@ -71,7 +67,8 @@ std::string BytesToDisplayText(std::string_view bytes, std::string_view left, st
     for (std::size_t i = bytes.size(); i-- > 0;) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if (byte < 0x20) {
-            pieces[i] = std::string(left) + std::string(kControlCharacterNames[byte].name) + std::string(right);
+            pieces[i]
+                = std::string(left) + std::string(kControlCharacterNames[byte].name) + std::string(right);
             continue;
         }
         if (byte >= 0x7F) {

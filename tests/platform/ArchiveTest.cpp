@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -47,18 +47,17 @@ TEST(Archive, StringLengthPrefixForms)
         std::string prefix;
     };
     const Row rows[] = {
-        {0, "00"},
-        {254, "fe"},
-        {255, "ffff00"},
-        {65533, "fffdff"},
-        {65534, "fffffffeff0000"},
-        {70000, "ffffff70110100"},
+        { 0, "00" },
+        { 254, "fe" },
+        { 255, "ffff00" },
+        { 65533, "fffdff" },
+        { 65534, "fffffffeff0000" },
+        { 70000, "ffffff70110100" },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.length);
         std::string text(row.length, 'x');
-        if (!text.empty())
-            text.back() = '\xE9'; // 8-bit characters pass unchanged
+        if (!text.empty()) text.back() = '\xE9'; // 8-bit characters pass unchanged
         CArchiveWriter writer;
         writer.WriteString(text);
         EXPECT_EQ(Hex(writer.Bytes(), row.prefix.size() / 2), row.prefix);
@@ -72,9 +71,13 @@ TEST(Archive, StringLengthPrefixForms)
 // Another writer may use a longer form than needed; the reader still takes it.
 TEST(Archive, ReaderAcceptsLongerFormsForShortStrings)
 {
-    const std::string wordForm("\xFF\x03\x00" "abc", 6);
-    const std::string longForm("\xFF\xFF\xFF\x03\x00\x00\x00" "abc", 10);
-    for (const std::string& bytes : {wordForm, longForm}) {
+    const std::string wordForm("\xFF\x03\x00"
+                               "abc",
+        6);
+    const std::string longForm("\xFF\xFF\xFF\x03\x00\x00\x00"
+                               "abc",
+        10);
+    for (const std::string& bytes : { wordForm, longForm }) {
         CArchiveReader reader(bytes);
         EXPECT_EQ(reader.ReadString(), "abc");
         EXPECT_TRUE(reader.AtEnd());
@@ -89,25 +92,45 @@ TEST(Archive, DamagedStreamsThrow)
         int reads; // 0 int32, 1 byte, 2 string, 3 string list
     };
     const Row rows[] = {
-        {"int32 cut short", std::string("\x01\x02\x03", 3), 0},
-        {"no byte", "", 1},
-        {"no string length", "", 2},
-        {"string shorter than its length", std::string("\x05" "abc", 4), 2},
-        {"16-bit length cut short", std::string("\xFF\x01", 2), 2},
-        {"32-bit length cut short", std::string("\xFF\xFF\xFF\x01\x00", 5), 2},
-        {"32-bit length of 4 GB", std::string("\xFF\xFF\xFF\xFF\xFF\xFF\xFF" "abc", 10), 2},
-        {"negative list count", std::string("\xFF\xFF\xFF\xFF", 4), 3},
-        {"absurd list count", std::string("\xFF\xFF\xFF\x7F" "ab", 6), 3},
-        {"count larger than the strings left", std::string("\x03\x00\x00\x00\x00\x00", 6), 3},
+        { "int32 cut short", std::string("\x01\x02\x03", 3), 0 },
+        { "no byte", "", 1 },
+        { "no string length", "", 2 },
+        { "string shorter than its length",
+            std::string("\x05"
+                        "abc",
+                4),
+            2 },
+        { "16-bit length cut short", std::string("\xFF\x01", 2), 2 },
+        { "32-bit length cut short", std::string("\xFF\xFF\xFF\x01\x00", 5), 2 },
+        { "32-bit length of 4 GB",
+            std::string("\xFF\xFF\xFF\xFF\xFF\xFF\xFF"
+                        "abc",
+                10),
+            2 },
+        { "negative list count", std::string("\xFF\xFF\xFF\xFF", 4), 3 },
+        { "absurd list count",
+            std::string("\xFF\xFF\xFF\x7F"
+                        "ab",
+                6),
+            3 },
+        { "count larger than the strings left", std::string("\x03\x00\x00\x00\x00\x00", 6), 3 },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         CArchiveReader reader(row.bytes);
         switch (row.reads) {
-        case 0: EXPECT_THROW(reader.ReadInt32(), ArchiveError); break;
-        case 1: EXPECT_THROW(reader.ReadByte(), ArchiveError); break;
-        case 2: EXPECT_THROW(reader.ReadString(), ArchiveError); break;
-        default: EXPECT_THROW(reader.ReadStringList(), ArchiveError); break;
+        case 0:
+            EXPECT_THROW(reader.ReadInt32(), ArchiveError);
+            break;
+        case 1:
+            EXPECT_THROW(reader.ReadByte(), ArchiveError);
+            break;
+        case 2:
+            EXPECT_THROW(reader.ReadString(), ArchiveError);
+            break;
+        default:
+            EXPECT_THROW(reader.ReadStringList(), ArchiveError);
+            break;
         }
     }
 }
@@ -128,9 +151,9 @@ TEST(Archive, CountIsCheckedAgainstItemSize)
         EXPECT_THROW(reader.ReadCount(8), ArchiveError);
     }
     CArchiveWriter lists;
-    lists.WriteStringList({"a", "", std::string(300, 'z')});
+    lists.WriteStringList({ "a", "", std::string(300, 'z') });
     CArchiveReader reader(lists.Bytes());
-    EXPECT_EQ(reader.ReadStringList(), (std::vector<std::string>{"a", "", std::string(300, 'z')}));
+    EXPECT_EQ(reader.ReadStringList(), (std::vector<std::string> { "a", "", std::string(300, 'z') }));
 }
 
 TEST(Archive, ErrorsCarryAMessage)
@@ -146,8 +169,8 @@ TEST(Archive, ErrorsCarryAMessage)
 
 TEST(Archive, SaveReplacesTheFileWhole)
 {
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("kestrel-archive-" + std::to_string(::getpid()));
+    const auto folder
+        = std::filesystem::temp_directory_path() / ("kestrel-archive-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const std::string path = (folder / "settings.kst").string();
     {
@@ -164,7 +187,8 @@ TEST(Archive, SaveReplacesTheFileWhole)
     ASSERT_TRUE(CArchiveReader::LoadFile(path, bytes, &error)) << error;
     EXPECT_EQ(bytes, writer.Bytes());
     // Nothing but the document is left in the folder.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
 
     EXPECT_FALSE(CArchiveReader::LoadFile(path, bytes, &error, 4));
     EXPECT_FALSE(CArchiveReader::LoadFile((folder / "missing.kst").string(), bytes, &error));

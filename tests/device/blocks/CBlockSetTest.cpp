@@ -19,7 +19,7 @@ public:
 
     void Add(std::string tag, std::string defaultValue, std::vector<std::string> values = {})
     {
-        Setting setting{std::move(tag), std::move(defaultValue), {}};
+        Setting setting { std::move(tag), std::move(defaultValue), {} };
         for (std::size_t i = 0; i < values.size(); ++i)
             setting.values[i] = values[i];
         m_settings.push_back(std::move(setting));
@@ -39,8 +39,7 @@ public:
     void SetSettingValue(std::string_view tag, int table, std::string_view value) override
     {
         for (Setting& s : m_settings)
-            if (s.tag == tag)
-                s.values.at(static_cast<std::size_t>(table)) = value;
+            if (s.tag == tag) s.values.at(static_cast<std::size_t>(table)) = value;
     }
     std::string GetSettingDefault(std::string_view tag) const override
     {
@@ -57,8 +56,7 @@ private:
     const Setting* Find(std::string_view tag) const
     {
         for (const Setting& s : m_settings)
-            if (s.tag == tag)
-                return &s;
+            if (s.tag == tag) return &s;
         return nullptr;
     }
     std::vector<Setting> m_settings;
@@ -75,24 +73,23 @@ std::vector<std::pair<std::string, std::string>> Rows(const CCodeTable& table)
 TEST(SymbologyTable, RowsFollowTheSettings)
 {
     using R = std::vector<std::pair<std::string, std::string>>;
-    const R fixed{{"All Symbologies", "99"}, {"No Read", "9C"}};
+    const R fixed { { "All Symbologies", "99" }, { "No Read", "9C" } };
     struct Row {
         const char* what;
         std::vector<std::string> tags;
         R added;
     };
     const Row rows[] = {
-        {"composite once", {"RSSENA", "RSLENA", "COMENA", "C39ENA"},
-         {{"RSS / EAN-UCC Composite", "79"}, {"Code 39", "62"}}},
-        {"newer code IDs",
-         {"UPAENA", "UPEEN0", "UPEEN1", "E13ENA", "EA8ENA", "CIDNEW"},
-         {{"UPC-A", "63"}, {"UPC-A / EAN-13 With Extended Coupon Code", "64"}, {"UPC-E", "45"},
-          {"EAN/JAN-13", "64"}, {"EAN/JAN-8", "44"}}},
-        {"older code IDs", {"UPAENA", "UE0ENA", "UE1ENA", "E13ENA", "EA8ENA", "UPEEN0"},
-         {{"UPC", "63"}, {"EAN/JAN", "64"}}},
-        {"case and other tags", {"c39ena", "EANEMU", "C39EN0", "BEPLVL", "T39", "T39ENA", "TERMID"},
-         {{"Code 39", "62"}, {"UCC/EAN-128", "49"}, {"TCIF Linked Code 39", "T"}}},
-        {"setting order", {"OCRENA", "CBRENA"}, {{"OCR", "4F"}, {"Codabar", "61"}}},
+        { "composite once", { "RSSENA", "RSLENA", "COMENA", "C39ENA" },
+            { { "RSS / EAN-UCC Composite", "79" }, { "Code 39", "62" } } },
+        { "newer code IDs", { "UPAENA", "UPEEN0", "UPEEN1", "E13ENA", "EA8ENA", "CIDNEW" },
+            { { "UPC-A", "63" }, { "UPC-A / EAN-13 With Extended Coupon Code", "64" }, { "UPC-E", "45" },
+                { "EAN/JAN-13", "64" }, { "EAN/JAN-8", "44" } } },
+        { "older code IDs", { "UPAENA", "UE0ENA", "UE1ENA", "E13ENA", "EA8ENA", "UPEEN0" },
+            { { "UPC", "63" }, { "EAN/JAN", "64" } } },
+        { "case and other tags", { "c39ena", "EANEMU", "C39EN0", "BEPLVL", "T39", "T39ENA", "TERMID" },
+            { { "Code 39", "62" }, { "UCC/EAN-128", "49" }, { "TCIF Linked Code 39", "T" } } },
+        { "setting order", { "OCRENA", "CBRENA" }, { { "OCR", "4F" }, { "Codabar", "61" } } },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -104,7 +101,7 @@ TEST(SymbologyTable, RowsFollowTheSettings)
 
 TEST(SymbologyTable, LookupsIgnoreCaseAndTakeTheLastRow)
 {
-    const CCodeTable table = BuildSymbologyTable({"R25ENA", "A25ENA", "128ENA"});
+    const CCodeTable table = BuildSymbologyTable({ "R25ENA", "A25ENA", "128ENA" });
     EXPECT_EQ(table.NameFromCode("66"), "IATA 2/5");
     EXPECT_EQ(table.NameFromCode("6a"), "Code 128");
     EXPECT_EQ(table.CodeFromName("code 2 OF 5"), "66");
@@ -117,16 +114,17 @@ TEST(TerminalTable, CodesArePositions)
     CBlockSet blocks;
     blocks.ReadTerminalTable("RS-232|USB|Wedge");
     EXPECT_EQ(Rows(blocks.GetTerminalTable()),
-              (std::vector<std::pair<std::string, std::string>>{{"RS-232", "000"}, {"USB", "001"}, {"Wedge", "002"}}));
+        (std::vector<std::pair<std::string, std::string>> {
+            { "RS-232", "000" }, { "USB", "001" }, { "Wedge", "002" } }));
     EXPECT_EQ(blocks.TerminalNameFromCode("1"), "USB");
     EXPECT_EQ(blocks.TerminalNameFromCode("002"), "Wedge");
     EXPECT_EQ(blocks.TerminalNameFromCode("3"), "");
     EXPECT_EQ(blocks.TerminalCodeFromName("wedge"), "002");
 
-    EXPECT_EQ(ReadTerminalTable("A||B|").GetCodes(), (std::vector<std::string>{"000", "001", "002"}));
-    EXPECT_EQ(ReadTerminalTable("Only").GetNames(), (std::vector<std::string>{"Only"}));
+    EXPECT_EQ(ReadTerminalTable("A||B|").GetCodes(), (std::vector<std::string> { "000", "001", "002" }));
+    EXPECT_EQ(ReadTerminalTable("Only").GetNames(), (std::vector<std::string> { "Only" }));
     EXPECT_EQ(ReadTerminalTable(" RS-232 |  | USB Keyboard\t").GetNames(),
-              (std::vector<std::string>{"RS-232", "", "USB Keyboard"}));
+        (std::vector<std::string> { "RS-232", "", "USB Keyboard" }));
     EXPECT_TRUE(ReadTerminalTable("").GetNames().empty());
     std::string many;
     for (int i = 0; i < 1200; ++i)
@@ -139,19 +137,19 @@ FakeSettings ThreeTableReader()
 {
     FakeSettings s;
     s.tableCount = 3;
-    s.Add("C39ENA", "1", {"1", "1", "1"});
-    s.Add("128ENA", "1", {"1", "1", "1"});
-    s.Add("PREBK2", "99AB|", {"620d0a|", "6A41|6241", ""});
-    s.Add("SUFBK2", "", {"990d", "", "9909|"});
-    s.Add("AXPBK2", "", {"9920", "ignored", "ignored"});
-    s.Add("AXSBK2", "", {"", "", ""});
-    s.Add("DFMBK3", "0000990000F7|", {"", "2000990000F10d|", ""});
-    s.Add("AXDBK3", "1001990000EA", {"1001990000EA", "ignored", ""});
-    s.Add("PRE_EN", "1", {"1", "0", "1"});
-    s.Add("SUF_EN", "1", {"1", "1", "1"});
-    s.Add("AIMIDX", "0", {"0", "1", "0"});
-    s.Add("DFM_EN", "1", {"1", "2", "1"});
-    s.Add("DFMRQD", "0", {"0", "0", "0"});
+    s.Add("C39ENA", "1", { "1", "1", "1" });
+    s.Add("128ENA", "1", { "1", "1", "1" });
+    s.Add("PREBK2", "99AB|", { "620d0a|", "6A41|6241", "" });
+    s.Add("SUFBK2", "", { "990d", "", "9909|" });
+    s.Add("AXPBK2", "", { "9920", "ignored", "ignored" });
+    s.Add("AXSBK2", "", { "", "", "" });
+    s.Add("DFMBK3", "0000990000F7|", { "", "2000990000F10d|", "" });
+    s.Add("AXDBK3", "1001990000EA", { "1001990000EA", "ignored", "" });
+    s.Add("PRE_EN", "1", { "1", "0", "1" });
+    s.Add("SUF_EN", "1", { "1", "1", "1" });
+    s.Add("AIMIDX", "0", { "0", "1", "0" });
+    s.Add("DFM_EN", "1", { "1", "2", "1" });
+    s.Add("DFMRQD", "0", { "0", "0", "0" });
     return s;
 }
 
@@ -189,11 +187,10 @@ TEST(BlockSet, ParsesEveryTableAndWritesTheCurrentOne)
     std::vector<std::string> commands;
     blocks.BuildPrefixSuffixCommands(settings, commands);
     blocks.BuildDataFormatCommands(settings, commands);
-    EXPECT_EQ(commands, (std::vector<std::string>{
-                            "PRECA2.", "SUFCA2.", "PREBK26A41.", "PREBK26241.", "AXPCA2.", "AXSCA2.",
-                            "AXPBK29920.", "PRE_EN0.", "SUF_EN1.", "AIMIDX1.",
-                            "DFMCA3.", "DFMBK32000990000F10d.", "AXDCA3.", "AXDBK31001990000EA.",
-                            "DFM_EN2.", "DFMRQD0."}));
+    EXPECT_EQ(commands,
+        (std::vector<std::string> { "PRECA2.", "SUFCA2.", "PREBK26A41.", "PREBK26241.", "AXPCA2.", "AXSCA2.",
+            "AXPBK29920.", "PRE_EN0.", "SUF_EN1.", "AIMIDX1.", "DFMCA3.", "DFMBK32000990000F10d.", "AXDCA3.",
+            "AXDBK31001990000EA.", "DFM_EN2.", "DFMRQD0." }));
 
     // Parsing again replaces the records instead of adding to them.
     blocks.ParsePrefixSuffixBlocks(settings);
@@ -204,16 +201,16 @@ TEST(BlockSet, ParsesEveryTableAndWritesTheCurrentOne)
 TEST(BlockSet, WithoutTheWizardFlagNothingIsCleared)
 {
     FakeSettings settings;
-    settings.Add("C39ENA", "1", {"1"});
-    settings.Add("PREBK2", "", {"620d"});
-    settings.Add("SUFBK2", "", {""});
+    settings.Add("C39ENA", "1", { "1" });
+    settings.Add("PREBK2", "", { "620d" });
+    settings.Add("SUFBK2", "", { "" });
     CBlockSet blocks = ParsedBlocks(settings);
     EXPECT_FALSE(blocks.GetWizardFlag());
     EXPECT_FALSE(CBlockSet::HasAuxiliaryPort(settings));
     std::vector<std::string> commands;
     blocks.BuildPrefixSuffixCommands(settings, commands);
     blocks.BuildDataFormatCommands(settings, commands);
-    EXPECT_EQ(commands, (std::vector<std::string>{"PREBK2620d."}));
+    EXPECT_EQ(commands, (std::vector<std::string> { "PREBK2620d." }));
 }
 
 TEST(BlockSet, ResetToDefaults)
@@ -246,15 +243,15 @@ TEST(BlockSet, Enables)
     settings.currentTable = 1;
     CBlockSet blocks;
     EXPECT_EQ(blocks.GetPrefixSuffixEnables(settings),
-              (std::array<std::string, 4>{"0", "1", "HIDE_BUTTON", "1"}));
-    EXPECT_EQ(blocks.GetDataFormatEnables(settings), (std::array<std::string, 2>{"2", "HIDE_BUTTON"}));
+        (std::array<std::string, 4> { "0", "1", "HIDE_BUTTON", "1" }));
+    EXPECT_EQ(blocks.GetDataFormatEnables(settings), (std::array<std::string, 2> { "2", "HIDE_BUTTON" }));
 
-    blocks.SetPrefixSuffixEnables(settings, {"1", "HIDE_BUTTON", "1", "0"});
-    blocks.SetDataFormatEnables(settings, {"0", "1"});
+    blocks.SetPrefixSuffixEnables(settings, { "1", "HIDE_BUTTON", "1", "0" });
+    blocks.SetDataFormatEnables(settings, { "0", "1" });
     EXPECT_EQ(settings.GetSettingValue("PRE_EN", 1), "1");
     EXPECT_EQ(settings.GetSettingValue("SUF_EN", 1), "1"); // the marker is never written
     EXPECT_EQ(settings.GetSettingValue("AIMIDX", 1), "0");
-    EXPECT_EQ(settings.GetSettingValue("PRE_EN", 0), "1");  // other tables untouched
+    EXPECT_EQ(settings.GetSettingValue("PRE_EN", 0), "1"); // other tables untouched
     EXPECT_EQ(settings.GetSettingValue("DFM_EN", 1), "0");
     EXPECT_FALSE(settings.HasSetting("CODIDX"));
     EXPECT_FALSE(settings.HasSetting("AXD_EN"));
@@ -267,9 +264,10 @@ TEST(BlockSet, CurrentTableOutOfRangeWritesNoRecords)
     settings.currentTable = 12;
     std::vector<std::string> commands;
     blocks.BuildPrefixSuffixCommands(settings, commands);
-    EXPECT_EQ(commands, (std::vector<std::string>{"PRECA2.", "SUFCA2.", "AXPCA2.", "AXSCA2.", "AXPBK29920."}));
+    EXPECT_EQ(
+        commands, (std::vector<std::string> { "PRECA2.", "SUFCA2.", "AXPCA2.", "AXSCA2.", "AXPBK29920." }));
     EXPECT_EQ(blocks.GetPrefixSuffixEnables(settings)[0], "HIDE_BUTTON");
-    blocks.SetPrefixSuffixEnables(settings, {"1", "1", "1", "1"});
+    blocks.SetPrefixSuffixEnables(settings, { "1", "1", "1", "1" });
 }
 
 TEST(StoredForms, RecordLayout)
@@ -284,9 +282,17 @@ TEST(StoredForms, RecordLayout)
     CArchiveWriter writer;
     prefix.Write(writer);
     format.Write(writer);
-    const std::string expected = std::string("\x01\x00\x00\x00", 4) + "\x05[ CR]" + "\x01[" + "\x01]" + "\x07" "Code 39" +
-                                 "\x03USB" + "\x0f" "All Symbologies" + "\x02" "12" + "\x02" "A3" + "\x03" + "\x04{F7}" +
-                                 "\x01[" + "\x01]";
+    const std::string expected = std::string("\x01\x00\x00\x00", 4) + "\x05[ CR]" + "\x01[" + "\x01]"
+        + "\x07"
+          "Code 39"
+        + "\x03USB"
+        + "\x0f"
+          "All Symbologies"
+        + "\x02"
+          "12"
+        + "\x02"
+          "A3"
+        + "\x03" + "\x04{F7}" + "\x01[" + "\x01]";
     EXPECT_EQ(writer.Bytes(), expected);
     CArchiveReader reader(writer.Bytes());
     EXPECT_EQ(CPreSufEntry::Read(reader), prefix);

@@ -11,18 +11,18 @@ TEST(DisplayText, BytesToText)
         std::string text;
     };
     const Row rows[] = {
-        {"\r\n", "[ CR][ LF]"},
-        {std::string("\x00\x1b\x1f", 3), "[NUL][ESC][ US]"},
-        {"AB 9~", "AB 9~"},
-        {"\x7f\x80\xff", "[0x7f][0x80][0xff]"},
-        {"\\\x80", "\\[0x80]"},
+        { "\r\n", "[ CR][ LF]" },
+        { std::string("\x00\x1b\x1f", 3), "[NUL][ESC][ US]" },
+        { "AB 9~", "AB 9~" },
+        { "\x7f\x80\xff", "[0x7f][0x80][0xff]" },
+        { "\\\x80", "\\[0x80]" },
         // A lone delimiter stands for itself.
-        {"[x]", "[x]"},
-        {"a[", "a["},
+        { "[x]", "[x]" },
+        { "a[", "a[" },
         // ...but one that would read back as a name or a hex form is written as hex.
-        {"[ CR]", "[0x5b] CR]"},
-        {"[0x41]", "[0x5b]0x41]"},
-        {"[[nak]", "[[0x5b]nak]"},
+        { "[ CR]", "[0x5b] CR]" },
+        { "[0x41]", "[0x5b]0x41]" },
+        { "[[nak]", "[[0x5b]nak]" },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
@@ -38,14 +38,14 @@ TEST(DisplayText, TextToBytesAcceptsWhatUsersType)
         std::string bytes;
     };
     const Row rows[] = {
-        {"[ cr][ Lf]", "\r\n"},
-        {"[0x41][0x0D][0xfF]", "A\r\xff"},
-        {"[CR]", "[CR]"},        // two-letter names need their blank
-        {"[ CR", "[ CR"},        // unterminated
-        {"[0xZ1]", "[0xZ1]"},    // not hexadecimal
-        {"[0X41]", "[0X41]"},    // only "0x"
-        {"[[ CR]]", "[\r]"},
-        {"", ""},
+        { "[ cr][ Lf]", "\r\n" },
+        { "[0x41][0x0D][0xfF]", "A\r\xff" },
+        { "[CR]", "[CR]" }, // two-letter names need their blank
+        { "[ CR", "[ CR" }, // unterminated
+        { "[0xZ1]", "[0xZ1]" }, // not hexadecimal
+        { "[0X41]", "[0X41]" }, // only "0x"
+        { "[[ CR]]", "[\r]" },
+        { "", "" },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
@@ -67,12 +67,12 @@ TEST(DisplayText, EveryByteSurvivesTheRoundTrip)
     for (std::size_t i = 0; i < kControlCharacterNames.size(); ++i) {
         EXPECT_EQ(kControlCharacterNames[i].name.size(), 3u);
         EXPECT_EQ(DisplayTextToBytes("[" + std::string(kControlCharacterNames[i].name) + "]"),
-                  std::string(1, static_cast<char>(i)));
+            std::string(1, static_cast<char>(i)));
     }
     // Pairs of a delimiter with every byte, where escapes matter most.
     for (int b = 0; b < 256; ++b) {
-        for (const std::string& bytes : {std::string("[") + static_cast<char>(b) + "CR]",
-                                         std::string("[ ") + static_cast<char>(b) + "R]"}) {
+        for (const std::string& bytes : { std::string("[") + static_cast<char>(b) + "CR]",
+                 std::string("[ ") + static_cast<char>(b) + "R]" }) {
             EXPECT_EQ(DisplayTextToBytes(BytesToDisplayText(bytes)), bytes) << b;
         }
     }
