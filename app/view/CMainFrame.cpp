@@ -1,0 +1,611 @@
+#include "app/view/CMainFrame.h"
+
+#include "app/view/CKestrelApp.h"
+#include "app/view/CPreferencesDlg.h"
+#include "app/view/HelpWindow.h"
+#include "app/view/SplashDisplay.h"
+#include "catalog/CDeviceSetting.h"
+#include "document/CQLMenuDoc.h"
+#include "document/view/CCommandErrorsDlg.h"
+#include "document/view/CFileDescriptionDlg.h"
+#include "document/view/CMainTabView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+constexpr const char* kFilter = "Kestrel 2003 Files (*.kst)";
+constexpr const char* kExtension = ".kst";
+constexpr const char* kAppTitle = "Kestrel 2003";
+constexpr const char* kNotYet = "Available in a later release of Kestrel";
+
+// A small toolbar picture: the command's initials on a tinted square, for commands that
+// have no picture of the platform's own.
+QIcon LetterIcon(const QString& letters, const QColor& tint)
+{
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(tint);
+    painter.setPen(tint.darker(140));
+    painter.drawRoundedRect(QRectF(1.5, 1.5, 21, 21), 4, 4);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(letters.size() > 1 ? 10 : 13);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, letters);
+    return QIcon(pixmap);
+}
+
+std::string RecentKey(const std::string& companyRegKey)
+{
+    return "Software\\" + companyRegKey + "\\kestrel\\Recent File List";
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CKestrelApp& app, CQLMenuDoc& document) : app_(app), document_(document)
+{
+    tabView_ = new CMainTabView(document_, app_.Measurer(), this);
+    setCentralWidget(tabView_);
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+    LoadRecentFiles();
+    document_.SetFrame(this);
+    document_.SetControls(tabView_);
+    connect(tabView_, &CMainTabView::CommandStateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(tabView_, &CMainTabView::HelpRequested, this, &CMainFrame::ShowHelpFor);
+    connect(&app_.Host(), &QtHost::PaneTextChanged, this, [this](int pane, const QString& text) {
+        if (pane == 0)
+            statusBar()->showMessage(text);
+        else if (pane == 1)
+            devicePane_->setText(text);
+        else if (pane == 2)
+            buildPane_->setText(text);
+    });
+    // Enabled states follow the document and the focus; refreshing them when the program is
+    // idle keeps menus and toolbar right without every flow having to say what changed.
+    auto* idle = new QTimer(this);
+    idle->setInterval(250);
+    connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
+    idle->start();
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateCommandStates);
+    SetTitle(CQLMenuDoc::kUntitled);
+    resize(1024, 720);
+    UpdateCommandStates();
+}
+
+CMainFrame::~CMainFrame()
+{
+    document_.SetFrame(nullptr);
+    document_.SetControls(nullptr);
+}
+
+QAction* CMainFrame::Action(Command command) const
+{
+    const auto found = actions_.find(command);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+QAction* CMainFrame::AddCommand(QMenu* menu, Command command, const char* text, const char* prompt, const char* tip)
+{
+    auto* action = new QAction(QString::fromLatin1(text), this);
+    if (prompt)
+        action->setStatusTip(QString::fromLatin1(prompt));
+    if (tip)
+        action->setToolTip(QString::fromLatin1(tip));
+    menu->addAction(action);
+    actions_[command] = action;
+    return action;
+}
+
+void CMainFrame::BuildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    fileMenu_ = file;
+    AddCommand(file, Command::Open, "&Open...", "Open an existing document", "Open");
+    AddCommand(file, Command::Save, "&Save\tCtrl+S", "Save the active document", "Save")
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    AddCommand(file, Command::SaveAs, "Save &As...", "Save the active document with a new name", "Save As");
+    file->addSeparator();
+    AddCommand(file, Command::PrintConfiguration, "&Print Configuration...\tCtrl+P",
+               "Print the configuration of the device", "Print")
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
+    AddCommand(file, Command::PrintCloning, "Print &Cloning Bar Codes", "Create and Print Cloning Bar Codes",
+               "Print Cloning Bar Codes");
+    AddCommand(file, Command::PrintKestrelBarcode, "Print &Kestrel Bar Code",
+               "Print the bar code that puts the device into RS-232 mode", "Print Kestrel Bar Code");
+    AddCommand(file, Command::PrintPreview, "Print Pre&view", "Display full pages", "Print Preview");
+    AddCommand(file, Command::PrintSetup, "P&rint Setup...", "Change the printer and printing options",
+               "Print Setup");
+    file->addSeparator();
+    AddCommand(file, Command::Preferences, "Pre&ferences", "Configure preferences for the application",
+               "Preferences");
+    recentSeparator_ = file->addSeparator();
+    for (int i = 0; i < kRecentFiles; ++i) {
+        auto* recent = new QAction(this);
+        recent->setVisible(false);
+        connect(recent, &QAction::triggered, this, [this, i] {
+            if (i < recentFiles_.size() && MaybeSave())
+                OpenDocument(recentFiles_[i].toStdString());
+        });
+        file->addAction(recent);
+        recentActions_.push_back(recent);
+    }
+    file->addSeparator();
+    AddCommand(file, Command::Exit, "E&xit", "Quit the application; prompts to save documents", "Exit");
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    AddCommand(edit, Command::Cut, "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard", "Cut")
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
+    AddCommand(edit, Command::Copy, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard", "Copy")
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+    AddCommand(edit, Command::Paste, "&Paste\tCtrl+V", "Insert Clipboard contents", "Paste")
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
+    edit->addSeparator();
+    AddCommand(edit, Command::FileDescription, "&File Description", "View and Edit File Description Text",
+               "Display File Description");
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    AddCommand(view, Command::ViewToolbar, "&Toolbar", "Show or hide the toolbar", "Toggle ToolBar")->setCheckable(true);
+    AddCommand(view, Command::ViewStatusBar, "&Status Bar", "Show or hide the status bar", "Toggle StatusBar")
+        ->setCheckable(true);
+
+    QMenu* device = menuBar()->addMenu(QStringLiteral("&Device"));
+    AddCommand(device, Command::WriteSettings, "&Write New Settings to Device", "Write new menu settings to device",
+               "Write Settings to Device");
+    AddCommand(device, Command::WriteAllTables, "Write All &Tables to Device",
+               "Write all settings for all tables to the device.", "Write All Tables");
+    AddCommand(device, Command::WriteFirmware, "Write New &Firmware into Device",
+               "Writes new firmware into the connected device", "Write Firmware into Device");
+    device->addSeparator();
+    AddCommand(device, Command::DetectDevice, "&Detect New Device", "Search for a connected device", "Detect Device");
+    AddCommand(device, Command::OfflineConfigure, "&Offline Configure",
+               "Perform an offline configuration of the device", "Offline Configure");
+    AddCommand(device, Command::DataEditingWizards, "D&ata Editing Wizards",
+               "Perform Prefix, Suffix and Data Formatting", "Data Formatting");
+    device->addSeparator();
+    AddCommand(device, Command::WriteRadioFirmware, "Write New Firmware into &Radio",
+               "Writes new radio firmware into the connected device", "Write Radio Firmware");
+
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    AddCommand(window, Command::NextPage, "&Next\tCtrl-Tab", "Show the next page", "Next Page")
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
+    AddCommand(window, Command::PrevPage, "&Prev\tCtrl-Shift-Tab", "Show the previous page", "Previous Page")
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    AddCommand(help, Command::HelpTopics, "&Help Topics", "List Help topics", "Help Topics")
+        ->setShortcut(QKeySequence(Qt::Key_F1));
+    AddCommand(help, Command::About, "&About Kestrel...", "Display program information, version number and copyright",
+               "About");
+
+    // Entries whose work comes with later parts of the program stay visible but greyed, and
+    // say so in their tooltip, instead of doing nothing when chosen.
+    for (Command later : { Command::PrintCloning, Command::PrintKestrelBarcode, Command::WriteFirmware,
+                           Command::DataEditingWizards, Command::PrintConfiguration, Command::PrintPreview,
+                           Command::PrintSetup }) {
+        actions_[later]->setToolTip(actions_[later]->toolTip() + QStringLiteral(" (") + QString::fromLatin1(kNotYet)
+                                    + QStringLiteral(")"));
+    }
+
+    connect(actions_[Command::Open], &QAction::triggered, this, &CMainFrame::OnOpen);
+    connect(actions_[Command::Save], &QAction::triggered, this, &CMainFrame::SaveDocument);
+    connect(actions_[Command::SaveAs], &QAction::triggered, this, &CMainFrame::SaveDocumentAs);
+    connect(actions_[Command::Preferences], &QAction::triggered, this, &CMainFrame::Preferences);
+    connect(actions_[Command::Exit], &QAction::triggered, this, &QWidget::close);
+    connect(actions_[Command::Cut], &QAction::triggered, tabView_, &CMainTabView::Cut);
+    connect(actions_[Command::Copy], &QAction::triggered, tabView_, &CMainTabView::Copy);
+    connect(actions_[Command::Paste], &QAction::triggered, tabView_, &CMainTabView::Paste);
+    connect(actions_[Command::FileDescription], &QAction::triggered, this, [this] { document_.FileDescription(); });
+    connect(actions_[Command::ViewToolbar], &QAction::toggled, this, [this](bool on) { toolBar_->setVisible(on); });
+    connect(actions_[Command::ViewStatusBar], &QAction::toggled, this,
+            [this](bool on) { statusBar()->setVisible(on); });
+    connect(actions_[Command::WriteSettings], &QAction::triggered, this, [this] { document_.WriteCurrentTable(); });
+    connect(actions_[Command::WriteAllTables], &QAction::triggered, this, [this] { document_.WriteAllTables(); });
+    connect(actions_[Command::DetectDevice], &QAction::triggered, this, [this] { document_.DetectNewDevice(); });
+    connect(actions_[Command::OfflineConfigure], &QAction::triggered, this, [this] { document_.OfflineConfigure(); });
+    connect(actions_[Command::NextPage], &QAction::triggered, tabView_, &CMainTabView::Next);
+    connect(actions_[Command::PrevPage], &QAction::triggered, tabView_, &CMainTabView::Prev);
+    connect(actions_[Command::About], &QAction::triggered, this, &CMainFrame::About);
+    connect(actions_[Command::HelpTopics], &QAction::triggered, this, [this] {
+        if (!help_)
+            help_ = new HelpWindow(this);
+        help_->ShowContents();
+    });
+}
+
+void CMainFrame::BuildToolBar()
+{
+    toolBar_ = new QToolBar(QStringLiteral("Kestrel Toolbar"), this);
+    toolBar_->setObjectName(QStringLiteral("KestrelToolbar"));
+    toolBar_->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+    QStyle* look = style();
+    actions_[Command::Open]->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
+    actions_[Command::Save]->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
+    actions_[Command::FileDescription]->setIcon(look->standardIcon(QStyle::SP_FileDialogDetailedView));
+    actions_[Command::PrintConfiguration]->setIcon(LetterIcon(QStringLiteral("P"), QColor(0x55, 0x55, 0x55)));
+    actions_[Command::About]->setIcon(look->standardIcon(QStyle::SP_MessageBoxInformation));
+    actions_[Command::WriteFirmware]->setIcon(LetterIcon(QStringLiteral("FW"), QColor(0x8a, 0x4b, 0x08)));
+    actions_[Command::WriteSettings]->setIcon(LetterIcon(QStringLiteral("W"), QColor(0x1f, 0x6f, 0x3a)));
+    actions_[Command::WriteAllTables]->setIcon(LetterIcon(QStringLiteral("WA"), QColor(0x1f, 0x6f, 0x3a)));
+    actions_[Command::DetectDevice]->setIcon(LetterIcon(QStringLiteral("D"), QColor(0x1d, 0x4e, 0x89)));
+    actions_[Command::OfflineConfigure]->setIcon(LetterIcon(QStringLiteral("O"), QColor(0x1d, 0x4e, 0x89)));
+    actions_[Command::PrintKestrelBarcode]->setIcon(LetterIcon(QStringLiteral("|||"), QColor(0x33, 0x33, 0x33)));
+    actions_[Command::DataEditingWizards]->setIcon(LetterIcon(QStringLiteral("DF"), QColor(0x6a, 0x3d, 0x9a)));
+
+    // The 19 positions, in order; the last is the table chooser.
+    toolBar_->addAction(actions_[Command::Open]);
+    toolBar_->addAction(actions_[Command::Save]);
+    toolBar_->addAction(actions_[Command::FileDescription]);
+    toolBar_->addSeparator();
+    toolBar_->addAction(actions_[Command::PrintConfiguration]);
+    toolBar_->addAction(actions_[Command::About]);
+    toolBar_->addSeparator();
+    toolBar_->addAction(actions_[Command::WriteFirmware]);
+    toolBar_->addAction(actions_[Command::WriteSettings]);
+    toolBar_->addAction(actions_[Command::WriteAllTables]);
+    toolBar_->addSeparator();
+    toolBar_->addAction(actions_[Command::DetectDevice]);
+    toolBar_->addAction(actions_[Command::OfflineConfigure]);
+    toolBar_->addSeparator();
+    toolBar_->addAction(actions_[Command::PrintKestrelBarcode]);
+    toolBar_->addSeparator();
+    toolBar_->addAction(actions_[Command::DataEditingWizards]);
+    toolBar_->addSeparator();
+
+    tableChooser_ = new QComboBox(toolBar_);
+    tableChooser_->setObjectName(QStringLiteral("TableChooser"));
+    tableChooser_->setEditable(false);
+    tableChooser_->setFixedWidth(150);
+    tableChooser_->setMaxVisibleItems(6); // about 100 pixels of list
+    QFont bold = tableChooser_->font();
+    bold.setBold(true);
+    bold.setPixelSize(12);
+    tableChooser_->setFont(bold);
+    connect(tableChooser_, &QComboBox::activated, this, &CMainFrame::OnTableChosen);
+    tableChooserAction_ = toolBar_->addWidget(tableChooser_);
+    tableChooserAction_->setVisible(false);
+
+    actions_[Command::ViewToolbar]->setChecked(true);
+}
+
+void CMainFrame::BuildStatusBar()
+{
+    devicePane_ = new QLabel(QString::fromLatin1(kNoConnectedDevice), this);
+    buildPane_ = new QLabel(QString::fromLatin1(kNoConnectedDevice), this);
+    // Wide enough for a long product name without the bar jumping as names change.
+    const int paneWidth = devicePane_->fontMetrics().horizontalAdvance(
+        QStringLiteral("No Connected Device                        "));
+    devicePane_->setMinimumWidth(paneWidth);
+    buildPane_->setMinimumWidth(buildPane_->fontMetrics().horizontalAdvance(QStringLiteral("No Connected Device  ")));
+    for (QLabel* pane : { devicePane_, buildPane_ }) {
+        pane->setFrameShape(QFrame::Panel);
+        pane->setFrameShadow(QFrame::Sunken);
+        statusBar()->addPermanentWidget(pane);
+    }
+    statusBar()->showMessage(QStringLiteral("Ready"));
+    actions_[Command::ViewStatusBar]->setChecked(true);
+}
+
+void CMainFrame::UpdateCommandStates()
+{
+    const bool busy = QApplication::activeModalWidget() != nullptr;
+    (void)busy;
+    actions_[Command::WriteSettings]->setEnabled(document_.CanWriteCurrentTable());
+    actions_[Command::WriteAllTables]->setEnabled(document_.CanWriteAllTables());
+    // Their work arrives with the firmware, bar code and wizard parts of the program.
+    actions_[Command::WriteFirmware]->setEnabled(false);
+    actions_[Command::PrintCloning]->setEnabled(false);
+    actions_[Command::PrintKestrelBarcode]->setEnabled(false);
+    actions_[Command::DataEditingWizards]->setEnabled(false);
+    actions_[Command::PrintConfiguration]->setEnabled(false);
+    actions_[Command::PrintPreview]->setEnabled(false);
+    actions_[Command::PrintSetup]->setEnabled(false);
+    // No command is bound to the radio firmware entry: it is always greyed.
+    actions_[Command::WriteRadioFirmware]->setEnabled(false);
+    actions_[Command::NextPage]->setEnabled(tabView_->CanNext());
+    actions_[Command::PrevPage]->setEnabled(tabView_->CanPrev());
+    QLineEdit* edit = tabView_->CurrentEdit();
+    const bool hasEdit = edit != nullptr;
+    actions_[Command::Cut]->setEnabled(hasEdit && !edit->isReadOnly());
+    actions_[Command::Copy]->setEnabled(hasEdit);
+    actions_[Command::Paste]->setEnabled(hasEdit && !edit->isReadOnly());
+}
+
+// ---- DocumentFrame -----------------------------------------------------------------------------------
+
+void CMainFrame::FillTableChooser(const std::vector<std::string>& items, int selected, bool enabled)
+{
+    tableChooser_->clear();
+    for (const std::string& item : items)
+        tableChooser_->addItem(QString::fromStdString(item));
+    tableChooser_->setCurrentIndex(selected >= 0 && selected < tableChooser_->count() ? selected : -1);
+    tableChooser_->setEnabled(enabled);
+    // Shown only while the device has tables.
+    tableChooserAction_->setVisible(enabled && !items.empty());
+}
+
+void CMainFrame::OnTableChosen(int index)
+{
+    if (index >= 0)
+        document_.OnTableChosen(index);
+}
+
+void CMainFrame::ShowCommandErrors(const std::vector<std::string>& notKnown,
+                                   const std::vector<std::string>& outOfRange,
+                                   const std::vector<std::string>& noResponse)
+{
+    CCommandErrorsDlg dialog(notKnown, outOfRange, noResponse, this);
+    dialog.exec();
+}
+
+bool CMainFrame::EditFileDescription(std::string& description)
+{
+    CFileDescriptionDlg dialog(description, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    description = dialog.Description();
+    return true;
+}
+
+void CMainFrame::ShowStartupChoice()
+{
+    // A flow that asks for the choice while the choice itself is running (a failed connect
+    // started from it) returns to the dialog that is already open.
+    if (inStartupChoice_)
+        return;
+    RunStartupChoice();
+}
+
+int CMainFrame::RunStartupChoice()
+{
+    inStartupChoice_ = true;
+    CConfigSourceDlg dialog(*this, this);
+    const int result = dialog.DoModal();
+    inStartupChoice_ = false;
+    UpdateCommandStates();
+    return result;
+}
+
+void CMainFrame::SetTitle(const std::string& title)
+{
+    setWindowTitle(QString::fromStdString(title) + QStringLiteral(" - ") + QString::fromLatin1(kAppTitle));
+}
+
+void CMainFrame::PagesRebuilt()
+{
+    tabView_->RebuildPages();
+    UpdateCommandStates();
+}
+
+void CMainFrame::ValuesChanged()
+{
+    UpdateCommandStates();
+}
+
+// ---- start-up choice actions ---------------------------------------------------------------------------
+
+bool CMainFrame::ConnectToDevice()
+{
+    WaitCursor cursor;
+    if (document_.Connect()) {
+        path_.clear();
+        return true;
+    }
+    ShowMessage(CQLMenuDoc::kUnableToConnect);
+    return false;
+}
+
+bool CMainFrame::OfflineConfigure()
+{
+    if (!document_.OfflineConfigure())
+        return false;
+    path_.clear();
+    return true;
+}
+
+bool CMainFrame::LoadConfigFromFile()
+{
+    FileRequest request;
+    request.kind = FileDialogKind::Open;
+    request.title = "Open";
+    request.filter = kFilter;
+    request.defaultExtension = kExtension;
+    std::string path;
+    if (!TheHost().ChooseFile(request, path))
+        return false;
+    OpenDocument(path);
+    return true;
+}
+
+void CMainFrame::Preferences()
+{
+    CPreferencesDlg dialog(app_.Port(), app_.Preferences(), app_.Store(), app_.Startup().Vendor().companyRegKey, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    app_.ApplyPreferences();
+    // The reader may be on another port or speak at other limits now.
+    if (!inStartupChoice_)
+        document_.DetectNewDevice();
+}
+
+// ---- documents -------------------------------------------------------------------------------------------
+
+void CMainFrame::OnOpen()
+{
+    if (!MaybeSave())
+        return;
+    LoadConfigFromFile();
+}
+
+bool CMainFrame::OpenDocument(const std::string& path)
+{
+    if (!document_.Load(path))
+        return false;
+    path_ = path;
+    SetTitle(QFileInfo(QString::fromStdString(path)).fileName().toStdString());
+    AddRecentFile(path);
+    return true;
+}
+
+bool CMainFrame::SaveDocument()
+{
+    if (path_.empty())
+        return SaveDocumentAs();
+    if (!document_.Save(path_))
+        return false;
+    AddRecentFile(path_);
+    return true;
+}
+
+bool CMainFrame::SaveDocumentAs()
+{
+    FileRequest request;
+    request.kind = FileDialogKind::Save;
+    request.title = "Save As";
+    request.filter = kFilter;
+    request.defaultExtension = kExtension;
+    request.initialPath = path_;
+    std::string path;
+    if (!TheHost().ChooseFile(request, path))
+        return false;
+    if (!document_.Save(path))
+        return false;
+    path_ = path;
+    SetTitle(QFileInfo(QString::fromStdString(path)).fileName().toStdString());
+    AddRecentFile(path);
+    return true;
+}
+
+bool CMainFrame::MaybeSave()
+{
+    if (!document_.IsModified())
+        return true;
+    const QString name = path_.empty() ? QString::fromLatin1(CQLMenuDoc::kUntitled)
+                                       : QFileInfo(QString::fromStdString(path_)).fileName();
+    const MsgAnswer answer = ShowMessage("Save changes to " + name.toStdString() + "?", MsgButtons::YesNoCancel,
+                                         MsgIcon::Warning, 0);
+    if (answer == MsgAnswer::Cancel)
+        return false;
+    if (answer == MsgAnswer::Yes)
+        return SaveDocument();
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (MaybeSave()) {
+        if (help_)
+            help_->close();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+QStringList CMainFrame::RecentFiles() const
+{
+    return recentFiles_;
+}
+
+void CMainFrame::AddRecentFile(const std::string& path)
+{
+    const QString full = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+    recentFiles_.removeAll(full);
+    recentFiles_.prepend(full);
+    while (recentFiles_.size() > kRecentFiles)
+        recentFiles_.removeLast();
+    StoreRecentFiles();
+    UpdateRecentMenu();
+}
+
+void CMainFrame::LoadRecentFiles()
+{
+    const std::string key = RecentKey(app_.Startup().Vendor().companyRegKey);
+    recentFiles_.clear();
+    for (int i = 1; i <= kRecentFiles; ++i) {
+        const std::string entry = app_.Store().GetString(Hive::CurrentUser, key, "File" + std::to_string(i), "");
+        if (!entry.empty())
+            recentFiles_.append(QString::fromStdString(entry));
+    }
+    UpdateRecentMenu();
+}
+
+void CMainFrame::StoreRecentFiles()
+{
+    const std::string key = RecentKey(app_.Startup().Vendor().companyRegKey);
+    for (int i = 1; i <= kRecentFiles; ++i) {
+        const std::string name = "File" + std::to_string(i);
+        if (i <= recentFiles_.size())
+            app_.Store().WriteString(Hive::CurrentUser, key, name, recentFiles_[i - 1].toStdString());
+        else
+            app_.Store().DeleteValue(Hive::CurrentUser, key, name);
+    }
+}
+
+void CMainFrame::UpdateRecentMenu()
+{
+    for (int i = 0; i < kRecentFiles; ++i) {
+        QAction* action = recentActions_[static_cast<size_t>(i)];
+        if (i < recentFiles_.size()) {
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(recentFiles_[i]).fileName()));
+            action->setStatusTip(recentFiles_[i]);
+            action->setVisible(true);
+        } else {
+            action->setVisible(false);
+        }
+    }
+    recentSeparator_->setVisible(!recentFiles_.isEmpty());
+}
+
+// ---- help and about --------------------------------------------------------------------------------------
+
+void CMainFrame::About()
+{
+    SplashDisplay about(app_.Startup().ProgramFolderPath() + app_.Startup().Vendor().splashFile,
+                        app_.Startup().Vendor().partNumber, this);
+    about.setModal(true);
+    about.exec();
+}
+
+void CMainFrame::ShowHelpFor(int controlId)
+{
+    const ControlBinding* binding = document_.FindBinding(controlId);
+    if (!binding)
+        return;
+    int helpId = 0;
+    for (const auto& [control, help] : document_.HelpTable())
+        if (control == controlId)
+            helpId = help;
+    QString details;
+    if (const CDevice* device = document_.Device()) {
+        const auto& settings = device->Settings();
+        if (binding->settingIndex >= 0 && binding->settingIndex < static_cast<int>(settings.size())) {
+            const CDeviceSetting& setting = settings[static_cast<size_t>(binding->settingIndex)];
+            details = QStringLiteral("Menu command: %1\n").arg(QString::fromStdString(setting.tag));
+            if (setting.minimum != setting.maximum)
+                details += QStringLiteral("Range: %1 to %2\n").arg(setting.minimum).arg(setting.maximum);
+            details += QStringLiteral("Default: %1").arg(QString::fromStdString(setting.defaultValue));
+        }
+    }
+    if (!help_)
+        help_ = new HelpWindow(this);
+    help_->ShowTopic(helpId, QString::fromStdString(binding->caption), details);
+}

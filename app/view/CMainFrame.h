@@ -1,0 +1,120 @@
+// CMainFrame: the program's one main window — menu, toolbar with the table chooser, status
+// bar with the device and build panes, and the page view as its client.
+//
+// It routes commands to the document, keeps the enabled state of every command, keeps the
+// recent-file list, and is the DocumentFrame the document drives (table chooser, "Command
+// Errors", "File Description", the start-up choice, the title and the page views).
+#pragma once
+
+#include "app/view/CConfigSourceDlg.h"
+#include "app/view/HelpWindow.h"
+#include "document/DocumentFrame.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <map>
+#include <memory>
+#include <string>
+
+class CKestrelApp;
+class CMainTabView;
+class CQLMenuDoc;
+class HelpWindow;
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+// Every command of the menu, for lookups by tests and the enabled rules.
+enum class Command {
+    Open, Save, SaveAs, PrintConfiguration, PrintCloning, PrintKestrelBarcode, PrintPreview, PrintSetup, Preferences,
+    Exit, Cut, Copy, Paste, FileDescription, ViewToolbar, ViewStatusBar, WriteSettings, WriteAllTables,
+    WriteFirmware, DetectDevice, OfflineConfigure, DataEditingWizards, WriteRadioFirmware, NextPage, PrevPage,
+    About, HelpTopics
+};
+
+class CMainFrame final : public QMainWindow, public DocumentFrame, public ConfigSourceActions {
+    Q_OBJECT
+public:
+    static constexpr int kRecentFiles = 4;
+    static constexpr const char* kNoConnectedDevice = "No Connected Device";
+
+    CMainFrame(CKestrelApp& app, CQLMenuDoc& document);
+    ~CMainFrame() override;
+
+    CMainTabView* TabView() const { return tabView_; }
+    QAction* Action(Command command) const;
+    QComboBox* TableChooser() const { return tableChooser_; }
+    QAction* TableChooserAction() const { return tableChooserAction_; }
+    QToolBar* ToolBar() const { return toolBar_; }
+    QLabel* DevicePane() const { return devicePane_; }
+    QLabel* BuildPane() const { return buildPane_; }
+    const std::string& DocumentPath() const { return path_; }
+    QStringList RecentFiles() const;
+    HelpWindow* Help() const { return help_; }
+
+    // Runs the start-up choice; 1 configured, 2 cancelled.
+    int RunStartupChoice();
+    void UpdateCommandStates();
+
+    // ---- DocumentFrame --------------------------------------------------------------------------------
+    void FillTableChooser(const std::vector<std::string>& items, int selected, bool enabled) override;
+    void ShowCommandErrors(const std::vector<std::string>& notKnown, const std::vector<std::string>& outOfRange,
+                           const std::vector<std::string>& noResponse) override;
+    bool EditFileDescription(std::string& description) override;
+    void ShowStartupChoice() override;
+    void SetTitle(const std::string& title) override;
+    void PagesRebuilt() override;
+    void ValuesChanged() override;
+
+    // ---- ConfigSourceActions -----------------------------------------------------------------------
+    bool ConnectToDevice() override;
+    bool OfflineConfigure() override;
+    bool LoadConfigFromFile() override;
+    bool CanPrintRs232Barcode() const override { return false; }
+    void PrintRs232Barcode() override {}
+    bool CanFlashFirmware() const override { return false; }
+    void FlashFirmware() override {}
+    void Preferences() override;
+
+    // ---- commands -----------------------------------------------------------------------------------------
+    bool OpenDocument(const std::string& path);
+    bool SaveDocument();
+    bool SaveDocumentAs();
+    void About();
+    void ShowHelpFor(int controlId);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QAction* AddCommand(QMenu* menu, Command command, const char* text, const char* prompt, const char* tip = nullptr);
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void OnOpen();
+    void OnTableChosen(int index);
+    void AddRecentFile(const std::string& path);
+    void LoadRecentFiles();
+    void StoreRecentFiles();
+    void UpdateRecentMenu();
+    bool MaybeSave();
+
+    CKestrelApp& app_;
+    CQLMenuDoc& document_;
+    CMainTabView* tabView_ = nullptr;
+    std::map<Command, QAction*> actions_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
+    std::vector<QAction*> recentActions_;
+    QStringList recentFiles_;
+    QToolBar* toolBar_ = nullptr;
+    QComboBox* tableChooser_ = nullptr;
+    QAction* tableChooserAction_ = nullptr;
+    QLabel* devicePane_ = nullptr;
+    QLabel* buildPane_ = nullptr;
+    QPointer<HelpWindow> help_;
+    std::string path_;
+    bool inStartupChoice_ = false;
+};

@@ -1,0 +1,79 @@
+#include "ui/QtCanvas.h"
+
+#include <QFontDatabase>
+#include <algorithm>
+#include <QFontInfo>
+#include <QImage>
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+QtCanvas::QtCanvas(QPainter& painter, QPagedPaintDevice* printer, int pageWidth, int pageHeight, int dpiX, int dpiY)
+    : painter_(painter), printer_(printer), pageWidth_(pageWidth), pageHeight_(pageHeight), dpiX_(dpiX), dpiY_(dpiY)
+{
+}
+
+bool QtCanvas::SelectFont(const std::string& face, int pointSize)
+{
+    if (pointSize <= 0)
+        return false;
+    QFont font(QString::fromStdString(face));
+    font.setPointSize(pointSize);
+    // Sizes are in points of the surface, so a 300-dpi printer gets a 300-dpi font.
+    font = QFont(font, painter_.device());
+    painter_.setFont(font);
+    return true;
+}
+
+void QtCanvas::SelectFixedFont()
+{
+    painter_.setFont(QFont(QFontDatabase::systemFont(QFontDatabase::FixedFont), painter_.device()));
+}
+
+int QtCanvas::FontHeight()
+{
+    return std::max(1, painter_.fontMetrics().height());
+}
+
+int QtCanvas::MeasureText(const std::string& text)
+{
+    return painter_.fontMetrics().horizontalAdvance(QString::fromStdString(text));
+}
+
+void QtCanvas::DrawText(const CanvasRect& rect, const std::string& text, bool wordWrap)
+{
+    const QRect box(rect.left, rect.top, std::max(0, rect.right - rect.left), std::max(0, rect.bottom - rect.top));
+    painter_.drawText(box, Qt::AlignLeft | Qt::AlignTop | (wordWrap ? Qt::TextWordWrap : 0),
+                      QString::fromStdString(text));
+}
+
+void QtCanvas::DrawLine(int x1, int y1, int x2, int y2)
+{
+    painter_.drawLine(x1, y1, x2, y2);
+}
+
+void QtCanvas::CopyBitmap(const std::vector<std::uint8_t>& bits, int width, int height, int stride,
+                          const CanvasRect& destination)
+{
+    // A bitmap that claims more rows or wider rows than it carries is not drawn at all.
+    if (width <= 0 || height <= 0 || stride < (width + 7) / 8
+        || bits.size() < static_cast<size_t>(stride) * static_cast<size_t>(height))
+        return;
+    QImage image(width, height, QImage::Format_Mono);
+    image.setColor(0, qRgb(0, 0, 0));
+    image.setColor(1, qRgb(255, 255, 255));
+    for (int y = 0; y < height; ++y)
+        std::copy_n(bits.data() + static_cast<size_t>(y) * static_cast<size_t>(stride), (width + 7) / 8,
+                    image.scanLine(y));
+    const QRect target(destination.left, destination.top, destination.right - destination.left,
+                       destination.bottom - destination.top);
+    painter_.drawImage(target, image);
+}
+
+void QtCanvas::StartPage()
+{
+    if (pages_ > 0 && printer_)
+        printer_->newPage();
+    ++pages_;
+}
+
+void QtCanvas::EndPage() {}
