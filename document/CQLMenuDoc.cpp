@@ -365,6 +365,13 @@ void CQLMenuDoc::CollectValues()
     if (!device_ || !controls_)
         return;
     auto& settings = device_->Settings();
+    const int table = device_->CurrentTable();
+    // Controls are compared with the values as they were before collecting: when two
+    // controls show one setting, the one the user left alone must not undo the other's edit.
+    std::vector<std::string> before;
+    before.reserve(settings.size());
+    for (const CDeviceSetting& setting : settings)
+        before.push_back(setting.ValueForDevice(table));
     for (const ControlBinding& binding : bindings_) {
         if (binding.settingIndex < 0 || binding.settingIndex >= static_cast<int>(settings.size()))
             continue;
@@ -385,8 +392,8 @@ void CQLMenuDoc::CollectValues()
         } else {
             continue;
         }
-        if (value != setting.ValueForDevice(device_->CurrentTable())) {
-            setting.SetValue(device_->TableCount(), device_->CurrentTable(), value);
+        if (value != before[static_cast<size_t>(binding.settingIndex)] && value != setting.ValueForDevice(table)) {
+            setting.SetValue(device_->TableCount(), table, value);
             modified_ = true;
         }
     }
