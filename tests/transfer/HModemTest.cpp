@@ -226,6 +226,20 @@ TEST(HModemTransfer, BlockNumbersWrapAfter255)
     EXPECT_EQ(numbers[256], 1);
 }
 
+// At 9600 baud one 1024-byte block takes longer on the line than a 1 s response time-out:
+// the transmitter must not count its own sending time against the receiver.
+TEST(HModemTransfer, SlowLineDoesNotCauseFalseTimeOuts)
+{
+    Transfer t(9600);
+    t.tx.ResponseTimeOut = 1;
+    const auto data = RandomBytes(4 * 1024, 19);
+    t.Run(data, true);
+    ASSERT_EQ(t.txResult, HMODEM_SUCCESS) << t.TxError();
+    ASSERT_EQ(t.rxResult, HMODEM_SUCCESS) << t.RxError();
+    EXPECT_EQ(t.Received(), data);
+    EXPECT_TRUE(t.txStatus.warnings.empty());
+}
+
 // The receiver answers the probe with NAK (or not at all): the data go raw, block by block.
 TEST(HModemTransfer, RefusedProbeFallsBackToPlainModeWithoutStreaming)
 {
