@@ -20,7 +20,8 @@ std::shared_ptr<SimulatedReader> MakeReader(uint32_t rate)
         throw std::runtime_error(error);
     LineFormat line = reader->Model().Line();
     line.rate = rate;
-    reader->Model().MoveLine(line);
+    if (!reader->Model().MoveLine(line))
+        throw std::runtime_error("profile cannot run at this rate");
     reader->SetPacing(true);
     return reader;
 }

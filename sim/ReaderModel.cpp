@@ -87,8 +87,13 @@ LineFormat ReaderModel::RestoreDefaults(bool allTables)
     return line;
 }
 
-void ReaderModel::MoveLine(const LineFormat& line)
+bool ReaderModel::MoveLine(const LineFormat& line)
 {
+    for (const SettingState& setting : settings_) {
+        if (SerialParameters::IsLineTag(setting.upperTag, Has(CapWireless)) &&
+            !SettingRange::Accepts(setting.profile, SerialParameters::ValueFor(setting.upperTag, line)))
+            return false;
+    }
     line_ = line;
     pendingLine.reset();
     for (SettingState& setting : settings_) {
@@ -98,4 +103,5 @@ void ReaderModel::MoveLine(const LineFormat& line)
         for (std::string& v : setting.values)
             v = value;
     }
+    return true;
 }

@@ -46,8 +46,9 @@ public:
     LineFormat RestoreDefaults(bool allTables);
 
     // Moves the reader to another line at once and makes its line settings say so (used
-    // when the simulator is started at a rate other than the profile's).
-    void MoveLine(const LineFormat& line);
+    // when the simulator is started at a rate other than the profile's). False, changing
+    // nothing, when a line setting cannot express the new line (a rate its list lacks).
+    bool MoveLine(const LineFormat& line);
 
     // Back to the profile as loaded (a power cycle that forgets every change).
     void Reset();

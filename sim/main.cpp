@@ -133,7 +133,11 @@ int main(int argc, char** argv)
     if (rate != 0) {
         LineFormat line = engine.Model().Line();
         line.rate = static_cast<uint32_t>(rate);
-        engine.Model().MoveLine(line);
+        if (!engine.Model().MoveLine(line)) {
+            std::fprintf(stderr, "kestrel-sim: %s cannot run at %ld baud (its rate setting has no such value)\n",
+                         engine.Model().Profile().name.c_str(), rate);
+            return 2;
+        }
     }
 
     InstallSignals();

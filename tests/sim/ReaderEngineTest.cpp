@@ -222,3 +222,16 @@ TEST_F(ReaderProtocol, TranscriptRecordsCommandsAndStatus)
     EXPECT_EQ(transcript[0].command, "BEPVOL1");
     EXPECT_EQ(transcript[1].status, 0x05);
 }
+
+TEST_F(ReaderProtocol, StartingAtAnotherRateRewritesTheLineSettings)
+{
+    Start(SmallProfile(kTables));
+    LineFormat moved = reader->Model().Line();
+    moved.rate = 115200;  // not in this reader's rate list
+    EXPECT_FALSE(reader->Model().MoveLine(moved));
+    EXPECT_EQ(reader->Model().Line().rate, 9600u);
+    moved.rate = 19200;
+    ASSERT_TRUE(reader->Model().MoveLine(moved));
+    SetHostFormat(*line, 19200, 'N', 8);
+    EXPECT_EQ(Menu("232BDR?."), "232BDR19200" + ACK + ".");
+}
