@@ -78,7 +78,7 @@ bool CArchiveWriter::SaveToFile(const std::string& path, std::string* error) con
         return false;
     };
     // The temporary sits in the same folder so the final rename stays on one file system.
-    std::string temp = path + ".XXXXXX";
+    std::string temp = path + ".tmp.XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return fail(ErrnoText("Cannot create a temporary file for", path));
     std::size_t written = 0;
