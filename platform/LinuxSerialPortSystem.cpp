@@ -7,6 +7,7 @@ SerialPortTable::Sources MachineSerialSources()
 {
     SerialPortTable::Sources sources;
     sources.extraPortsFromEnvironment = true;
+    sources.registryFromEnvironment = true;
     return sources;
 }
 

@@ -33,5 +33,6 @@ private:
     SerialPortTable table_;
 };
 
-// The table sources of this machine, KESTREL_EXTRA_PORTS read from the environment at each scan.
+// The table sources of this machine: KESTREL_EXTRA_PORTS and the simulators' port registry are
+// read at each scan.
 SerialPortTable::Sources MachineSerialSources();

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <system_error>
 
@@ -111,6 +112,10 @@ std::vector<std::string> SerialPortTable::OtherSerialPaths() const
     }
     std::sort(paths.begin(), paths.end());
     size_t start = 0;
+    for (const std::string& path : RegisteredPaths()) {
+        if (fs::exists(path, ec) && std::find(paths.begin(), paths.end(), path) == paths.end())
+            paths.push_back(path);
+    }
     std::string extra = sources_.extraPorts;
     if (sources_.extraPortsFromEnvironment) {
         if (const char* fromEnvironment = std::getenv("KESTREL_EXTRA_PORTS"))
@@ -124,6 +129,41 @@ std::vector<std::string> SerialPortTable::OtherSerialPaths() const
         if (!path.empty() && fs::exists(path, ec) && std::find(paths.begin(), paths.end(), path) == paths.end())
             paths.push_back(path);
         start = end + 1;
+    }
+    return paths;
+}
+
+std::string DefaultPortRegistryPath()
+{
+    if (const char* path = std::getenv("KESTREL_PORT_REGISTRY"); path && *path)
+        return path;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
+        return std::string(runtime) + "/kestrel/ports";
+    return "/tmp/kestrel-" + std::to_string(::getuid()) + "/ports";
+}
+
+std::vector<std::string> SerialPortTable::RegisteredPaths() const
+{
+    const std::string file = sources_.registryFromEnvironment ? DefaultPortRegistryPath() : sources_.registryFile;
+    std::vector<std::string> paths;
+    if (file.empty())
+        return paths;
+    std::error_code ec;
+    const auto size = fs::file_size(file, ec);
+    if (ec || size > 1024 * 1024)
+        return paths;
+    std::ifstream in(file, std::ios::binary);
+    // Anyone on the machine may have written this file: take absolute paths of sane length
+    // and a bounded number of them, ignore everything else.
+    constexpr size_t kMaxEntries = 64;
+    constexpr size_t kMaxPathBytes = 4096;
+    std::string line;
+    while (paths.size() < kMaxEntries && std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] == '/' && line.size() <= kMaxPathBytes
+            && line.find('\0') == std::string::npos)
+            paths.push_back(line);
     }
     return paths;
 }

@@ -37,6 +37,12 @@ public:
         std::string extraPorts;  // colon-separated device paths
         // Read KESTREL_EXTRA_PORTS at every scan instead: a simulator started after us is seen.
         bool extraPortsFromEnvironment = false;
+        // A file of device paths, one a line, where running simulators announce their
+        // pseudo-terminals; empty for none.
+        std::string registryFile;
+        // Use the registry the simulator uses: $KESTREL_PORT_REGISTRY, else
+        // $XDG_RUNTIME_DIR/kestrel/ports, else /tmp/kestrel-<uid>/ports (looked up at each scan).
+        bool registryFromEnvironment = false;
         bool probeUarts = true;  // ask the driver whether a ttyS port has a UART behind it
     };
 
@@ -60,12 +66,16 @@ private:
     std::vector<std::string> RealUartPaths() const;
     std::vector<std::string> OtherSerialPaths() const;
     std::map<std::string, std::string> ByIdLinks() const;  // device path -> by-id path
+    std::vector<std::string> RegisteredPaths() const;
 
     Memory* memory_;
     Sources sources_;
     std::vector<SerialPortEntry> ports_;
     std::map<std::string, int> lastSeen_;  // device path -> number
 };
+
+// Where running simulators list their pseudo-terminals (see Sources::registryFromEnvironment).
+std::string DefaultPortRegistryPath();
 
 // The port number in a system port name: "COM12", "\\.\COM12", "com3" -> 12, 12, 3; 0 when
 // the name does not name a numbered port.

@@ -101,6 +101,21 @@ TEST(SerialPortTable, UartsKeepTheirNumberAndOthersCountFromTen)
     EXPECT_EQ(table.DevicePathFor(2), "");
 }
 
+TEST(SerialPortTable, SimulatorsAnnouncedInTheRegistryAreListed)
+{
+    FakeMachine machine;
+    const std::string first = machine.folder.Write("pts/3", "");
+    const std::string second = machine.folder.Write("pts/4", "");
+    const std::string registry = machine.folder.Write(
+        "ports", first + "\r\nrelative/path\n" + machine.folder.File("pts/gone") + "\n\n" + second + "\n" + first + "\n");
+    MapMemory memory;
+    SerialPortTable::Sources sources = machine.Sources(first);
+    sources.registryFile = registry;
+    SerialPortTable table(&memory, sources);
+    table.Rescan();
+    EXPECT_EQ(Numbers(table), (std::map<int, std::string> { { 10, "3" }, { 11, "4" } }));
+}
+
 TEST(SerialPortTable, AnAdapterKeepsItsNumberAcrossUnplugAndANewNode)
 {
     FakeMachine machine;
