@@ -60,15 +60,15 @@ bool ParseRate(const std::string& text, double& value)
 
 }  // namespace
 
-bool FaultPlan::Parse(const std::string& spec, FaultPlan& out, std::string& error)
+bool FaultPlan::Parse(const std::string& text, FaultPlan& out, std::string& error)
 {
     FaultPlan plan;
     size_t start = 0;
-    while (start < spec.size()) {
-        size_t comma = spec.find(',', start);
+    while (start < text.size()) {
+        size_t comma = text.find(',', start);
         if (comma == std::string::npos)
-            comma = spec.size();
-        const std::string item = spec.substr(start, comma - start);
+            comma = text.size();
+        const std::string item = text.substr(start, comma - start);
         start = comma + 1;
         if (item.empty())
             continue;

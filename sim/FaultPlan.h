@@ -39,7 +39,7 @@ struct FaultPlan {
     // "seed=7,drop-rate=0.01,corrupt-at=12,delay-at=3,delay-ms=40,nak-next=2,silent,
     //  unplug-after=100"; keys naming the host's direction start with "host-"
     //  ("host-drop-at=0"). Returns false with a reason on a bad key or value.
-    static bool Parse(const std::string& spec, FaultPlan& out, std::string& error);
+    static bool Parse(const std::string& text, FaultPlan& out, std::string& error);
 };
 
 // A small, fixed generator (splitmix64): the same seed gives the same faults on every

@@ -1,6 +1,6 @@
 // kestrel-sim: a simulated reader on a pseudo-terminal.
 //
-//   kestrel-sim --profile NAME [--rate N] [--link pty] [--pace] [--log] [--faults SPEC]
+//   kestrel-sim --profile NAME [--rate N] [--link pty] [--pace] [--log] [--faults LIST]
 //   kestrel-sim --list
 //
 // Prints the slave path on the first line of stdout, registers it for the port table, and
@@ -37,7 +37,7 @@ void InstallSignals()
 int Usage(FILE* out, int code)
 {
     std::fprintf(out,
-                 "usage: kestrel-sim --profile NAME [--rate N] [--link pty] [--pace] [--log] [--faults SPEC]\n"
+                 "usage: kestrel-sim --profile NAME [--rate N] [--link pty] [--pace] [--log] [--faults LIST]\n"
                  "       kestrel-sim --list\n"
                  "\n"
                  "  --profile NAME  reader profile (a name from --list, or a path to a .profile file)\n"
@@ -45,7 +45,7 @@ int Usage(FILE* out, int code)
                  "  --link pty      attach through a pseudo-terminal (the only link)\n"
                  "  --pace          send answers at the reader's line speed\n"
                  "  --log           hex trace of both directions on stderr\n"
-                 "  --faults SPEC   e.g. seed=7,drop-rate=0.01,corrupt-at=5,delay-at=3,delay-ms=50,\n"
+                 "  --faults LIST   e.g. seed=7,drop-rate=0.01,corrupt-at=5,delay-at=3,delay-ms=50,\n"
                  "                  nak-next=2,silent,unplug-after=100 (host-drop-at=... for the host's bytes)\n"
                  "\n"
                  "The slave path is printed on the first line and appended to the port registry\n"

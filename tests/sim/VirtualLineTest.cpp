@@ -199,7 +199,7 @@ TEST(PortRegistryFile, AddRemoveAndDropStaleEntries)
     std::filesystem::remove_all(dir);
 }
 
-TEST(FaultSpec, ParsesTheCommandLineForm)
+TEST(FaultList, ParsesTheCommandLineForm)
 {
     FaultPlan plan;
     std::string error;
