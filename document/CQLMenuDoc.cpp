@@ -264,6 +264,19 @@ void CQLMenuDoc::OnTableChosen(int table)
         BuildTabViews(nullptr, 0);
 }
 
+bool CQLMenuDoc::ShowTable(int table)
+{
+    if (!device_ || table < 0 || table >= std::clamp(device_->TableCount(), 1, CDeviceSetting::kMaxTables))
+        return false;
+    CollectValues();
+    chosenTable_ = table;
+    if (table != device_->CurrentTable()) {
+        device_->SetCurrentTable(table);
+        BuildTabViews(nullptr, 0);
+    }
+    return true;
+}
+
 bool CQLMenuDoc::OfflineConfigure()
 {
     if (!ValidationGate())

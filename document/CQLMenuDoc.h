@@ -72,6 +72,9 @@ public:
     bool OfflineConfigure();
     void FillTableChooser();
     void OnTableChosen(int table);
+    // Shows another table of the document without telling the reader (editing a saved
+    // configuration); false for a table the device does not have.
+    bool ShowTable(int table);
     // Runs the range check of the focused field; false stops the command that asked.
     bool ValidationGate();
     void CollectValues();
