@@ -4,6 +4,9 @@
 
 #include "cli/CliContext.h"
 
+#include <optional>
+#include <string>
+
 struct CliCommand {
     const char* name;
     const char* arguments; // shown in the usage text
@@ -13,8 +16,34 @@ struct CliCommand {
 
 // Catalog commands (CatalogCommands.cpp).
 int RunDevices(CliContext& context);
+// Reader commands (DeviceCommands.cpp).
+int RunDetect(CliContext& context);
+int RunRead(CliContext& context);
+int RunWrite(CliContext& context);
+int RunOffline(CliContext& context);
+// Document commands (DocumentCommands.cpp). "read" and "offline" hand over to the document
+// when given --save FILE.kst.
+std::optional<std::string> TakeSaveOption(CliContext& context);
+int RunReadSave(CliContext& context, const std::string& path);
+int RunOfflineSave(CliContext& context, const std::string& path);
+int RunOpen(CliContext& context);
+int RunApply(CliContext& context);
+int RunSet(CliContext& context);
+int RunDiff(CliContext& context);
+int RunPages(CliContext& context);
 
 inline constexpr CliCommand kCliCommands[] = {
     { "devices", "[--all] [--json]", "list the reader models of the catalog (the rows the device chooser offers)",
       RunDevices },
+    { "detect", "[--json]", "find the reader on the port and print its line settings and identity", RunDetect },
+    { "read", "[--json]", "print every setting of the reader: value per table, range or list, default", RunRead },
+    { "write", "[--table N | --all-tables] TAG=VALUE ... [--json]", "write settings to the reader", RunWrite },
+    { "offline", "--device ROW [--json]", "print the settings a catalog model starts with", RunOffline },
+    { "open", "FILE.kst [--json]", "print a saved configuration: description, identity, settings, blocks", RunOpen },
+    { "apply", "FILE.kst [--json]", "write every table of a saved configuration to the reader and report", RunApply },
+    { "set", "FILE.kst TAG=VALUE ... [--table N] [--output=FILE.kst] [--json]",
+      "change settings of a saved configuration, with the pages' range checks", RunSet },
+    { "diff", "A.kst B.kst [--json]", "settings and records that differ, per table (exit 1 when they differ)",
+      RunDiff },
+    { "pages", "FILE.kst | --device ROW [--json]", "the generated pages: captions, controls, rectangles", RunPages },
 };
