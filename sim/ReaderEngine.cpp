@@ -45,6 +45,27 @@ void ReaderEngine::SetFrameHandler(char letter, std::shared_ptr<FrameHandler> ha
     frameHandlers_[letter] = std::move(handler);
 }
 
+void ReaderEngine::Delegate(std::shared_ptr<FrameHandler> handler)
+{
+    if (!handler || output_ == nullptr)
+        return;
+    text_.clear();
+    batch_.clear();
+    delegate_ = std::move(handler);
+    state_ = State::Delegated;
+    delegate_->Begin(model_, *output_);
+}
+
+void ReaderEngine::Poll()
+{
+    if (silent_ || state_ != State::Delegated || output_ == nullptr)
+        return;
+    if (!delegate_->Poll(model_, *output_)) {
+        delegate_.reset();
+        state_ = State::Idle;
+    }
+}
+
 void ReaderEngine::ResetParser()
 {
     state_ = State::Idle;

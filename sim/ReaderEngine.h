@@ -49,6 +49,10 @@ public:
     virtual void Begin(ReaderModel& model, ReaderOutput& output) = 0;
     // Returns false once the frame is complete; the parser then returns to Idle.
     virtual bool Feed(uint8_t byte, ReaderModel& model, ReaderOutput& output) = 0;
+    // Called each time the line is serviced, also when no byte came: a handler that works on
+    // its own (a block transfer with time-outs) sends what it has produced since, and ends
+    // the frame by returning false.
+    virtual bool Poll(ReaderModel&, ReaderOutput&) { return true; }
 };
 
 struct TranscriptEntry {
@@ -74,6 +78,11 @@ public:
     // Families added here are asked before the built-in ones.
     void AddFamily(std::unique_ptr<MenuCommandFamily> family);
     void SetFrameHandler(char letter, std::shared_ptr<FrameHandler> handler);
+    // Hands the byte stream to a handler from now on, as if its frame had just begun: for a
+    // command whose answer is a transfer (called while answering it).
+    void Delegate(std::shared_ptr<FrameHandler> handler);
+    // Lets a frame handler that is in charge send what it produced without a new byte.
+    void Poll();
 
     // Faults at the command level: the next k commands are refused with NAK whatever they
     // ask; a silent reader ignores everything it receives.

@@ -57,6 +57,11 @@ public:
     bool updatesOn = true;       // MNUUPD1: changes take effect as they come
     bool radioUnlocked = false;  // QxRcCd. opens one write of BASEID or RADCOD
 
+    // Block transfers: what the host sent in the last completed transfer to the reader, and
+    // what the reader sends when the host asks for data (a picture, a file).
+    std::string transferReceived;
+    std::string transferToSend;
+
 private:
     ReaderProfile profile_;
     std::vector<SettingState> settings_;

@@ -14,7 +14,8 @@ uint64_t BitsToMicros(uint64_t bits, uint32_t rate)
 }  // namespace
 
 SimulatedReader::SimulatedReader(ReaderProfile profile, SimClock* clock)
-    : engine_(std::move(profile)), clock_(clock != nullptr ? clock : &SteadySimClock::Instance())
+    : engine_(std::move(profile)), hmodem_(HModemPeer::Install(engine_)),
+      clock_(clock != nullptr ? clock : &SteadySimClock::Instance())
 {
     engine_.SetOutput(this);
 }
@@ -124,6 +125,11 @@ void SimulatedReader::PumpLocked(uint64_t now)
         toReader_.pop_front();
         deliveryTime_ = byte.at;
         engine_.Receive(byte.value);
+    }
+    if (open_) {
+        // What a handler sends now, unprompted, leaves now.
+        deliveryTime_ = std::max(deliveryTime_, now);
+        engine_.Poll();
     }
 }
 

@@ -17,6 +17,7 @@
 #include "sim/FaultPlan.h"
 #include "sim/ReaderEngine.h"
 #include "sim/SimClock.h"
+#include "sim/hmodem/HModemPeer.h"
 
 #include <cstdint>
 #include <deque>
@@ -34,6 +35,9 @@ public:
     ReaderEngine& Engine() { return engine_; }
     ReaderModel& Model() { return engine_.Model(); }
     SimClock& Clock() { return *clock_; }
+    // The reader's end of HModem transfers (SYN 'H' frames; see hmodem/HModemPeer.h): its
+    // faults and settings, and the outcome of the last transfer. Safe from any thread.
+    HModemPeer& HModem() { return *hmodem_; }
 
     void SetPacing(bool on);
     bool Pacing() const { return pacing_; }
@@ -84,6 +88,7 @@ private:
 
     mutable std::mutex mutex_;
     ReaderEngine engine_;
+    std::shared_ptr<HModemPeer> hmodem_;
     SimClock* clock_;
     bool pacing_ = false;
     bool plugged_ = true;
