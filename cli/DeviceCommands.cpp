@@ -214,6 +214,8 @@ int RunDetect(CliContext& context)
 
 int RunRead(CliContext& context)
 {
+    if (std::optional<std::string> path = TakeSaveOption(context))
+        return RunReadSave(context, *path);
     if (!context.NoUnknownOptions())
         return ExitUsage;
     if (!context.Start())
@@ -329,6 +331,8 @@ int RunWrite(CliContext& context)
 
 int RunOffline(CliContext& context)
 {
+    if (std::optional<std::string> path = TakeSaveOption(context))
+        return RunOfflineSave(context, *path);
     // "--device ROW": the global option names the catalog row here.
     std::string rowText = context.options.devicePath.value_or("");
     if (rowText.empty() && !context.options.arguments.empty())
