@@ -1,0 +1,391 @@
+// HModem transfers between a host-side HMODEM and the simulated reader over the in-process
+// virtual line (unpaced), in both directions, with the reader's block faults.
+#include "sim/SimulatedReader.h"
+#include "tests/sim/SimTestSupport.h"
+#include "transfer/HCOMM.h"
+#include "transfer/HMODEM.h"
+#include "transfer/HSTRING.h"
+#include "transfer/HTRANSFER_STATUS.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+#include <thread>
+
+namespace {
+
+// The host's channel: a plain HCOMM over the SerialDevice the simulator hands out, polling
+// the way a serial port driver is read.
+class LineComm final : public HCOMM {
+public:
+    explicit LineComm(SerialDevice& line) : line_(line) { }
+    using HCOMM::FlushReadBuffer;
+    using HCOMM::Read;
+    using HCOMM::Write;
+
+    void ZeroElapsedTime() override { zero_ = Clock::now(); }
+    unsigned ElapsedTime() override
+    {
+        return unsigned(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - zero_).count());
+    }
+    bool FlushReadBuffer(int) override
+    {
+        line_.PurgeInput();
+        return true;
+    }
+    bool Read(HSTRING* buffer, unsigned wanted, unsigned timeOutMs) override
+    {
+        buffer->Empty();
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeOutMs);
+        uint8_t piece[2048];
+        for (;;) {
+            const unsigned missing = wanted - buffer->Length();
+            const long n = line_.Read(piece, std::min<size_t>(missing, sizeof piece));
+            if (n < 0)
+                return false;
+            buffer->Append(piece, unsigned(n));
+            if (buffer->Length() >= wanted || Clock::now() >= deadline)
+                return true;
+            if (n == 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    }
+    bool Write(HSTRING* buffer, int start, int count, bool) override
+    {
+        return line_.Write(buffer->Data() + start, size_t(count)) == count;
+    }
+    bool IsPortAssigned() override { return true; }
+    bool FlushWriteBuffer() override
+    {
+        line_.PurgeOutput();
+        return true;
+    }
+    unsigned BytesInWriteBuffer() override { return unsigned(std::max(0L, line_.OutputCount())); }
+    void HCommSleep(unsigned ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    SerialDevice& line_;
+    Clock::time_point zero_ = Clock::now();
+};
+
+enum class Data { Random, Text, Image };
+
+std::string MakeData(Data kind, size_t length)
+{
+    std::string bytes(length, '\0');
+    std::mt19937 random(1234);
+    static constexpr const char* kWords[] = { "scanner ", "barcode ", "symbol ", "reader ", "setting ", "\r\n" };
+    size_t i = 0;
+    switch (kind) {
+    case Data::Random:
+        for (char& c : bytes)
+            c = char(random() & 0xFF);
+        break;
+    case Data::Text:
+        while (i < length) {
+            for (const char* w = kWords[random() % 6]; *w && i < length; ++w)
+                bytes[i++] = *w;
+        }
+        break;
+    case Data::Image:
+        // Smooth rows of a 640-wide grayscale picture with a little noise.
+        for (i = 0; i < length; ++i)
+            bytes[i] = char((i % 640) / 3 + (i / 640) + (random() % 3));
+        break;
+    }
+    return bytes;
+}
+
+class HModemPeerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        reader_ = std::make_shared<SimulatedReader>(simtest::ParseProfile(simtest::SmallProfile()));
+        line_ = reader_->OpenLine();
+        ASSERT_NE(line_, nullptr);
+        simtest::SetHostFormat(*line_, 9600, 'N', 8);
+        comm_ = std::make_unique<LineComm>(*line_);
+
+        HModemPeerSettings settings;
+        settings.byteTimeOut = 100;
+        settings.responseTimeOut = 1;
+        settings.startTimeOut = 1;
+        settings.finalTimeOut = 1;
+        reader_->HModem().SetSettings(settings);
+    }
+
+    // Host side with short waits, so failures end in about a second.
+    void Configure(HMODEM& modem)
+    {
+        modem.ByteTimeOut = 100;
+        modem.ResponseTimeOut = 1;
+        modem.StartTimeOut = 1;
+        modem.FinalTimeOut = 1;
+    }
+
+    // Host -> reader. Returns the host's result; the reader's outcome is in Outcome().
+    int SendToReader(const std::string& data, unsigned mode, std::string* hostError = nullptr)
+    {
+        HMODEM modem(comm_.get(), &status_, nullptr);
+        Configure(modem);
+        const std::string start = "\x16HR\r";
+        const int result = modem.Transmit(reinterpret_cast<const unsigned char*>(data.data()), unsigned(data.size()),
+                                          reinterpret_cast<const unsigned char*>(start.data()),
+                                          unsigned(start.size()), false, true, mode);
+        if (hostError)
+            *hostError = modem.LastError().Text() ? std::string(modem.LastError().Text(), modem.LastError().Length())
+                                                  : std::string();
+        EXPECT_TRUE(reader_->HModem().WaitFinished(10000));
+        return result;
+    }
+
+    // Reader -> host: the reader sends its transferToSend with `mode`.
+    int ReceiveFromReader(const std::string& data, unsigned mode, std::string& received,
+                          std::string* hostError = nullptr, unsigned hostByteTimeOut = 100)
+    {
+        reader_->Model().transferToSend = data;
+        const std::string start = "\x16HT" + std::to_string(mode) + "\r";
+        line_->Write(reinterpret_cast<const uint8_t*>(start.data()), start.size());
+        HMODEM modem(comm_.get(), &status_, nullptr);
+        Configure(modem);
+        modem.ByteTimeOut = hostByteTimeOut;
+        HSTRING destination(1024, true);
+        const int result = modem.Receive(&destination, 1u << 20);
+        received.assign(reinterpret_cast<const char*>(destination.Data()), destination.Length());
+        if (hostError)
+            *hostError = std::string(modem.LastError().Text() ? modem.LastError().Text() : "",
+                                     modem.LastError().Length());
+        EXPECT_TRUE(reader_->HModem().WaitFinished(10000));
+        return result;
+    }
+
+    // After a transfer the reader is back to answering menu commands.
+    void ExpectReaderAnswersMenus()
+    {
+        const std::string reply = simtest::Menu(*line_, "BEPVOL?.");
+        EXPECT_NE(reply.find("BEPVOL2"), std::string::npos) << reply;
+    }
+
+    HModemOutcome Outcome() { return reader_->HModem().Outcome(); }
+
+    std::shared_ptr<SimulatedReader> reader_;
+    std::unique_ptr<SerialDevice> line_;
+    std::unique_ptr<LineComm> comm_;
+    HTRANSFER_STATUS status_;
+};
+
+struct ModeCase {
+    unsigned mode;
+    Data data;
+    size_t length;
+};
+
+TEST_F(HModemPeerTest, HostToReaderArrivesIntactInEachMode)
+{
+    // Modes with exact round trips; 1100 and 1200 bytes are the two ends of the rounding.
+    constexpr ModeCase kCases[] = {
+        { 0, Data::Random, 1100 }, { 0, Data::Text, 1200 }, { 0, Data::Random, 100 },
+        { 1, Data::Text, 5000 },   { 2, Data::Image, 640 * 12 }, { 6, Data::Text, 7000 },
+        { 7, Data::Image, 6000 },  { 8, Data::Text, 5000 },  { 6, Data::Random, 3000 },
+    };
+    for (const ModeCase& c : kCases) {
+        SCOPED_TRACE("mode " + std::to_string(c.mode) + ", " + std::to_string(c.length) + " bytes");
+        const std::string data = MakeData(c.data, c.length);
+        EXPECT_EQ(SendToReader(data, c.mode), HMODEM_SUCCESS);
+        const HModemOutcome outcome = Outcome();
+        EXPECT_EQ(outcome.result, HMODEM_SUCCESS) << outcome.lastError;
+        EXPECT_EQ(outcome.data, data);
+        EXPECT_EQ(reader_->Model().transferReceived, data);
+        // Random data does not shrink and goes raw; everything else goes compressed.
+        EXPECT_EQ(outcome.mode, c.data == Data::Random ? 0u : c.mode);
+        ExpectReaderAnswersMenus();
+    }
+}
+
+TEST_F(HModemPeerTest, ReaderToHostArrivesIntactInEachMode)
+{
+    constexpr ModeCase kCases[] = {
+        { 0, Data::Random, 2500 }, { 1, Data::Text, 4000 }, { 2, Data::Image, 640 * 10 },
+        { 6, Data::Image, 9000 },  { 8, Data::Text, 3000 }, { 7, Data::Random, 1500 },
+    };
+    for (const ModeCase& c : kCases) {
+        SCOPED_TRACE("mode " + std::to_string(c.mode));
+        const std::string data = MakeData(c.data, c.length);
+        std::string received;
+        EXPECT_EQ(ReceiveFromReader(data, c.mode, received), HMODEM_SUCCESS);
+        EXPECT_EQ(received, data);
+        EXPECT_EQ(Outcome().result, HMODEM_SUCCESS) << Outcome().lastError;
+        ExpectReaderAnswersMenus();
+    }
+}
+
+TEST_F(HModemPeerTest, ReaderSendsAGrayscalePictureAsJpeg)
+{
+    // Lossy: the picture comes back the right size and close to what was sent.
+    const std::string picture = MakeData(Data::Image, 480 * 640);
+    std::string received;
+    ASSERT_EQ(ReceiveFromReader(picture, 3, received), HMODEM_SUCCESS);
+    ASSERT_EQ(received.size(), picture.size());
+    long long error = 0;
+    for (size_t i = 0; i < picture.size(); ++i)
+        error += std::abs(int(uint8_t(received[i])) - int(uint8_t(picture[i])));
+    EXPECT_LT(double(error) / double(picture.size()), 4.0);
+    EXPECT_LT(reader_->BytesToHost(), picture.size() / 2);
+}
+
+TEST_F(HModemPeerTest, HostToReaderRecoversFromBlockFaults)
+{
+    struct Case {
+        const char* name;
+        HModemFaults faults;
+        bool streaming;
+    };
+    HModemFaults corrupt;
+    corrupt.corruptBlock = 2;
+    HModemFaults corruptNumber;
+    corruptNumber.corruptBlock = 1;
+    corruptNumber.corruptOffset = 1;
+    HModemFaults drop;
+    drop.dropBlock = 2;
+    HModemFaults dropLast;
+    dropLast.dropBlock = 4;
+    HModemFaults nak;
+    nak.nakBlocks = 2;
+    const Case kCases[] = {
+        { "corrupt data byte", corrupt, true },      { "corrupt block number", corruptNumber, true },
+        { "drop second block", drop, true },         { "drop last block", dropLast, true },
+        { "NAK two blocks", nak, true },             { "NAK two blocks, no streaming", nak, false },
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        for (unsigned mode : { 0u, 6u }) {
+            SCOPED_TRACE("mode " + std::to_string(mode));
+            reader_->HModem().SetFaults(c.faults);
+            // Four 1024-byte blocks uncompressed; text keeps several blocks when deflated.
+            const std::string data = MakeData(mode == 0 ? Data::Random : Data::Text, mode == 0 ? 4000 : 30000);
+            HMODEM modem(comm_.get(), &status_, nullptr);
+            Configure(modem);
+            modem.Streaming = c.streaming;
+            const std::string start = "\x16HR\r";
+            EXPECT_EQ(modem.Transmit(reinterpret_cast<const unsigned char*>(data.data()), unsigned(data.size()),
+                                     reinterpret_cast<const unsigned char*>(start.data()), 4, false, true, mode),
+                      HMODEM_SUCCESS)
+                << modem.LastError().Text();
+            ASSERT_TRUE(reader_->HModem().WaitFinished(10000));
+            EXPECT_EQ(Outcome().result, HMODEM_SUCCESS) << Outcome().lastError;
+            EXPECT_EQ(Outcome().data, data);
+            ExpectReaderAnswersMenus();
+        }
+    }
+}
+
+TEST_F(HModemPeerTest, HostToReaderFailuresGiveTheRightResult)
+{
+    struct Case {
+        const char* name;
+        HModemFaults faults;
+        int hostResult;
+        const char* hostError;
+        int readerResult;  // -1: the reader never started
+    };
+    HModemFaults nakMany;
+    // A reader that refuses every block: the host gives up at its retry limit.
+    nakMany.nakBlocks = 100;
+    HModemFaults neverStart;
+    neverStart.neverStart = true;
+    HModemFaults cancel;
+    cancel.cancelAfterBlocks = 2;
+    HModemFaults silent;
+    silent.silentAtEnd = true;
+    const Case kCases[] = {
+        { "NAKs every block", nakMany, HMODEM_RECEIVER_NAKED, "Receiver NAKed", -2 },
+        { "never sends C", neverStart, HMODEM_NO_START_CHARACTER, "HModem receiver is unresponsive", -1 },
+        { "cancels mid-transfer", cancel, HMODEM_OTHER_SIDE_CANCELLED, "Receiver terminated HMODEM",
+          HMODEM_WE_CANCELLED },
+        { "silent before the final ACK", silent, HMODEM_RECEIVER_UNRESPONSIVE,
+          "Receiver is unresponsive to finish request", -2 },
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        reader_->HModem().SetFaults(c.faults);
+        const std::string data = MakeData(Data::Random, 5000);
+        std::string error;
+        EXPECT_EQ(SendToReader(data, 0, &error), c.hostResult);
+        EXPECT_EQ(error, c.hostError);
+        const HModemOutcome outcome = Outcome();
+        if (c.readerResult == -1) {
+            EXPECT_FALSE(outcome.started);
+        } else if (c.readerResult >= 0) {
+            EXPECT_EQ(outcome.result, c.readerResult) << outcome.lastError;
+        }
+        if (c.readerResult == HMODEM_WE_CANCELLED) {
+            EXPECT_EQ(outcome.lastError, "We (receiver) terminated HMODEM");
+        }
+        reader_->HModem().SetFaults({});
+        // Whatever state the failure left, the next transfer goes through.
+        EXPECT_EQ(SendToReader(data, 1), HMODEM_SUCCESS);
+        EXPECT_EQ(Outcome().data, data);
+    }
+}
+
+TEST_F(HModemPeerTest, ReaderRefusesMoreThanItsLimit)
+{
+    HModemPeerSettings settings = reader_->HModem().Settings();
+    settings.receiveLimit = 2048;
+    reader_->HModem().SetSettings(settings);
+    reader_->Model().transferReceived = "before";
+    std::string error;
+    EXPECT_EQ(SendToReader(MakeData(Data::Random, 3000), 0, &error), HMODEM_OTHER_SIDE_CANCELLED);
+    EXPECT_EQ(error, "Receiver terminated HMODEM");
+    EXPECT_EQ(Outcome().result, HMODEM_TOO_MUCH_DATA);
+    EXPECT_EQ(Outcome().lastError, "Receiver refusing data from transmitter (too large)");
+    // What a failed transfer brought is not taken for the reader's data.
+    EXPECT_EQ(reader_->Model().transferReceived, "before");
+
+    EXPECT_EQ(SendToReader(MakeData(Data::Text, 2000), 0), HMODEM_SUCCESS);
+    EXPECT_EQ(reader_->Model().transferReceived, MakeData(Data::Text, 2000));
+}
+
+TEST_F(HModemPeerTest, ReaderToHostRecoversFromBlockFaultsAndReportsItsCancel)
+{
+    const std::string data = MakeData(Data::Random, 5000);
+    HModemFaults corrupt;
+    corrupt.corruptBlock = 1;
+    HModemFaults drop;
+    drop.dropBlock = 3;
+    HModemFaults dropLast;
+    dropLast.dropBlock = 5;
+    for (const HModemFaults& faults : { corrupt, drop, dropLast }) {
+        reader_->HModem().SetFaults(faults);
+        std::string received;
+        EXPECT_EQ(ReceiveFromReader(data, 0, received), HMODEM_SUCCESS);
+        EXPECT_EQ(received, data);
+        EXPECT_EQ(Outcome().result, HMODEM_SUCCESS) << Outcome().lastError;
+    }
+
+    // The transmitter's cancel waits for the line to go quiet before its ESC; a host that
+    // retries fast gives up first, so this host waits for each byte longer than that.
+    HModemFaults cancel;
+    cancel.cancelAfterBlocks = 2;
+    reader_->HModem().SetFaults(cancel);
+    std::string received;
+    std::string error;
+    EXPECT_EQ(ReceiveFromReader(data, 0, received, &error, 2500), HMODEM_OTHER_SIDE_CANCELLED);
+    EXPECT_EQ(error, "Transmitter terminated HMODEM");
+    EXPECT_EQ(Outcome().result, HMODEM_WE_CANCELLED);
+    EXPECT_EQ(Outcome().lastError, "We (transmitter) terminated HMODEM");
+    ExpectReaderAnswersMenus();
+}
+
+TEST_F(HModemPeerTest, UnknownRequestIsIgnoredAndTheReaderCarriesOn)
+{
+    EXPECT_EQ(simtest::Exchange(*line_, "\x16HX\r"), "");
+    EXPECT_EQ(simtest::Exchange(*line_, "\x16HT9x\r"), "");
+    EXPECT_FALSE(Outcome().started);
+    ExpectReaderAnswersMenus();
+}
+
+}  // namespace
