@@ -56,7 +56,7 @@ protected:
         ASSERT_TRUE(definitions.LoadText(kRows));
         document = MakeDocument(&definitions);
         reader = AttachText(kReader);
-        ASSERT_TRUE(document->Connect());
+        ASSERT_TRUE(document->Connect()) << (document->Device() ? document->Device()->LastStatusText() : "none") << " open=" << port.IsOpen();
         host.messages.clear();
         ports.written.clear();
     }
@@ -159,6 +159,57 @@ TEST_F(SmallReaderTest, ButtonsSendTheirCommandAndRestoreDefaults)
     document->OnButton(Id("DEFALT"));
     EXPECT_EQ(document->Device()->FindSetting("EDTONE")->ValueForDevice(0), "10");
     EXPECT_EQ(controls.GetText(Id("EDTONE")), "10");
+}
+
+TEST_F(DocumentFlowTest, SameAllTablesValueGoesIntoEveryTableAndEveryWrite)
+{
+    auto reader = AttachProfile("5820bs");
+    ASSERT_TRUE(document->Connect());
+    EXPECT_TRUE(frame.tableEnabled);
+    EXPECT_EQ(frame.tableItems, (std::vector<std::string> { "Group Table 0", "Group Table 1", "Group Table 2",
+                                                            "Group Table 3" }));
+    document->OnTableChosen(2);
+    ASSERT_EQ(document->Device()->CurrentTable(), 2);
+    const ControlBinding* delay = BindingOf("232DLK");
+    ASSERT_NE(delay, nullptr);
+    controls.SetText(delay->controlId, "250");
+    document->CollectValues();
+    const CDeviceSetting* setting = document->Device()->FindSetting("232DLK");
+    for (int table = 0; table < 4; ++table)
+        EXPECT_EQ(setting->ValueForDevice(table), "250") << table;
+    EXPECT_EQ(setting->ValueForDevice(4), "");
+
+    ports.written.clear();
+    document->WriteAllTables();
+    EXPECT_EQ(TakeCount("232DLK250"), 4u);
+    EXPECT_EQ(ReaderValue(*reader, "232DLK", 0), "250");
+    // The document was read again afterwards and shows the new value.
+    const ControlBinding* reread = BindingOf("232DLK");
+    ASSERT_NE(reread, nullptr);
+    EXPECT_EQ(controls.GetText(reread->controlId), "250");
+}
+
+TEST_F(DocumentFlowTest, OfflineConfigurationOfAModelWithTables)
+{
+    int row = -1;
+    for (int r = 0; r < TheDeviceCatalog().RowCount(); ++r)
+        if (TheDeviceCatalog().BaseNumber(r) == "80001017" && TheDeviceCatalog().IsVisible(r))
+            row = r;
+    ASSERT_GE(row, 0);
+    host.deviceChoices.push_back(row);
+    ASSERT_TRUE(document->OfflineConfigure());
+    EXPECT_TRUE(document->IsOffline());
+    EXPECT_FALSE(document->Pages().empty());
+    EXPECT_EQ(frame.tableItems.size(), 7u);
+    EXPECT_EQ(host.statusPanes[1], TheDeviceCatalog().Field(row, CatalogColumn::ProductName));
+    EXPECT_EQ(host.statusPanes[2], "Tabs Built Offline");
+    EXPECT_EQ(host.progressWindows.front()->title, "Preparing for Offline Configuration");
+    // Nothing went out on the line.
+    EXPECT_TRUE(ports.written.empty());
+    // A cancelled chooser changes nothing.
+    const CDevice* before = document->Device();
+    EXPECT_FALSE(document->OfflineConfigure());
+    EXPECT_EQ(document->Device(), before);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Page layout from tab definition rows, measured with fixed text metrics (one character is
 // 4 x 8 dialog units; the page is 500 x 276 units).
+#include "catalog/DeviceCatalog.h"
 #include "catalog/TabDefinitions.h"
 #include "device/CDevice.h"
 #include "document/CTabManager.h"
@@ -255,6 +256,61 @@ TEST_F(TabManagerTest, UnknownTypeIsReportedAndTheRestIsBuilt)
     EXPECT_EQ(host.MessageTexts(),
               (std::vector<std::string> { "CTabManager::DetermineSize unknown control type. Please contact program vendor.",
                                           "CTabManager::AddControl unknown control type. Please contact program vendor." }));
+}
+
+// Every visible model, prepared offline from the shipped data files: the layout rules hold on
+// every page, and every control carries its own identifier.
+TEST(ShippedPagesTest, EveryModelLaysOutWithinItsPages)
+{
+    ScriptedHost host;
+    ScopedHost scoped(host);
+    const std::string data = KESTREL_SOURCE_DATA_DIR;
+    DeviceCatalog& catalog = TheDeviceCatalog();
+    ASSERT_TRUE(catalog.IsLoaded() || catalog.Load(data + "/QXDevFil.dat"));
+    TabDefinitions definitions;
+    std::string message;
+    ASSERT_TRUE(definitions.Load(data + "/", message)) << message;
+    FixedTextMeasurer measurer;
+    int models = 0;
+    for (int row = 0; row < catalog.RowCount(); ++row) {
+        if (!catalog.IsVisible(row))
+            continue;
+        SCOPED_TRACE(catalog.Field(row, CatalogColumn::ProductName));
+        ++models;
+        CDevice device;
+        device.DeviceName().catalogRow = row;
+        device.DeviceName().UpdateDeviceId();
+        ASSERT_TRUE(device.BuildOfflineSettings(definitions, nullptr, {}));
+        CTabManager manager(measurer, 0, 0);
+        std::vector<ControlBinding> bindings;
+        const auto pages = manager.BuildPages(device, definitions, nullptr, 0, bindings);
+        ASSERT_TRUE(pages.has_value());
+        int expectedId = CTabManager::kFirstControlId;
+        for (const PageTemplate& page : *pages) {
+            SCOPED_TRACE(page.caption);
+            EXPECT_FALSE(page.items.empty());
+            for (const PageItem& item : page.items) {
+                EXPECT_EQ(item.id, expectedId++);
+                EXPECT_GE(item.rect.x, 10);
+                EXPECT_GE(item.rect.y, 9);
+                EXPECT_LE(item.rect.x + item.rect.cx, page.cx);
+                // A drop-down's rectangle includes its opened list, which may hang below.
+                if (item.itemClass != ItemClass::ComboBox) {
+                    EXPECT_LE(item.rect.y + item.rect.cy, page.cy);
+                }
+                // A group ends 20 units above the bottom unless it heads a column of its own.
+                if (item.style & ItemStyle::GroupBox && item.rect.y > 10) {
+                    EXPECT_LE(item.rect.y + item.rect.cy, manager.PageHeight() - 20) << item.caption;
+                }
+            }
+        }
+        for (const ControlBinding& binding : bindings) {
+            ASSERT_LT(binding.pageIndex, static_cast<int>(pages->size()));
+            EXPECT_NE((*pages)[static_cast<size_t>(binding.pageIndex)].FindItem(binding.controlId), nullptr);
+        }
+    }
+    EXPECT_GT(models, 10);
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
 }
 
 } // namespace
