@@ -28,7 +28,7 @@ constexpr SpeedEntry kSpeeds[] = {
 }  // namespace
 
 PtyLink::PtyLink(ReaderEngine& engine, Options options)
-    : engine_(engine), options_(std::move(options)),
+    : engine_(engine), hmodem_(HModemPeer::Install(engine)), options_(std::move(options)),
       toHostFaults_(options_.faults.toHost, options_.faults.seed),
       toReaderFaults_(options_.faults.toReader, options_.faults.seed ^ 0x5A5A5A5A5A5A5A5Aull)
 {
@@ -197,6 +197,9 @@ int PtyLink::Run(const volatile std::sig_atomic_t& stop)
     bool hungUp = false;
     uint8_t buffer[4096];
     while (!stop && !unplugged_) {
+        // A transfer in progress may have something to say that answers no byte (a retry
+        // after its own time-out).
+        engine_.Poll();
         pollfd in {master_, POLLIN, 0};
         const int ready = ::poll(&in, 1, 100);
         if (ready < 0 && errno != EINTR)

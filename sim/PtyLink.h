@@ -11,6 +11,7 @@
 
 #include "sim/FaultPlan.h"
 #include "sim/ReaderEngine.h"
+#include "sim/hmodem/HModemPeer.h"
 
 #include <csignal>
 #include <cstdio>
@@ -31,6 +32,8 @@ public:
 
     bool Open(std::string& error);
     const std::string& SlavePath() const { return slavePath_; }
+    // The reader's end of HModem transfers (SYN 'H' frames).
+    HModemPeer& HModem() { return *hmodem_; }
 
     // Serves the host until stop becomes non-zero or the faults unplug the line.
     // Returns 0, or 3 after an unplug fault closed the line.
@@ -49,6 +52,7 @@ private:
     bool WriteFully(const uint8_t* data, size_t count);
 
     ReaderEngine& engine_;
+    std::shared_ptr<HModemPeer> hmodem_;
     Options options_;
     int master_ = -1;
     std::string slavePath_;
