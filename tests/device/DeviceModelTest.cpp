@@ -209,6 +209,41 @@ TEST_F(DeviceModelTest, StoredDeviceReadsBackEqual)
     }
 }
 
+TEST_F(DeviceModelTest, CorruptedStoredDevicesAreReadOrRefusedNeverTrusted)
+{
+    std::unique_ptr<CDevice> holder;
+    CDevice& device = *OfflineDevice(holder, "2020BS");
+    ASSERT_TRUE(device.BuildOfflineSettings(TheTabDefinitions(), nullptr, {}));
+    device.SetTableCount(2);
+    CArchiveWriter writer;
+    device.Write(writer);
+    const std::string bytes = writer.TakeBytes();
+    // Deterministic corruption: a few bytes replaced, or a length prefix made enormous.
+    uint32_t seed = 12345;
+    auto next = [&seed]() {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    int refused = 0;
+    for (int round = 0; round < 1500; ++round) {
+        std::string damaged = bytes;
+        const int changes = 1 + static_cast<int>(next() % 4);
+        for (int c = 0; c < changes; ++c)
+            damaged[next() % damaged.size()] = static_cast<char>(next() % 3 == 0 ? 0xFF : next() & 0xFF);
+        CArchiveReader reader(damaged);
+        CDevice target;
+        try {
+            if (target.Read(reader)) {
+                EXPECT_LE(target.TableCount(), 9);
+                EXPECT_LE(target.Settings().size(), damaged.size());
+            }
+        } catch (const ArchiveError&) {
+            ++refused;
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
 TEST(StoredDevice, OtherFormatsAndImpossibleCountsAreRefused)
 {
     CArchiveWriter old;
