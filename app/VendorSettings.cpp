@@ -1,5 +1,7 @@
 #include "app/VendorSettings.h"
 
+#include "platform/TextUtil.h"
+
 #include "platform/IniFile.h"
 #include "platform/SettingsStore.h"
 
@@ -9,16 +11,6 @@ namespace {
 
 // The installer's registry values are read into 500-byte buffers.
 constexpr std::size_t kInstallDirLimit = 499;
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix)
-{
-    if (prefix.size() > text.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
-}
 
 } // namespace
 

@@ -1,20 +1,13 @@
 #include "catalog/CDeviceName.h"
 
+#include "platform/TextUtil.h"
+
 #include "platform/Host.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace {
-
-std::string Trim(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
 
 // substr that never throws: revision texts come from readers and file names, and a short
 // one must give a short (non-matching) base number, not a fault.

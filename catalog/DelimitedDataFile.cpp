@@ -1,30 +1,13 @@
 #include "catalog/DelimitedDataFile.h"
 
+#include "platform/TextUtil.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/Host.h"
 
 #include <cctype>
 
 namespace {
-
-std::string Trim(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n\v\f");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n\v\f");
-    return text.substr(first, last - first + 1);
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // Data files of tens of megabytes are not ours; refuse them rather than fill memory.
 constexpr std::size_t kMaxFileSize = 32u << 20;

@@ -1,30 +1,12 @@
 #include "catalog/TabDefinitions.h"
 
+#include "platform/TextUtil.h"
+
 #include "catalog/CDeviceName.h"
 #include "catalog/DeviceCatalog.h"
 
 #include <cctype>
 #include <cstdio>
-
-namespace {
-
-std::string Trim(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
-std::string UpperCase(std::string text)
-{
-    for (auto& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-} // namespace
 
 std::vector<std::string> SplitGroupList(const std::string& groupList)
 {
@@ -52,13 +34,13 @@ bool TabDefinitionRow::IsButton() const
 
 bool TabDefinitionRow::IsShownBySecurity() const
 {
-    const std::string value = UpperCase(secured);
+    const std::string value = ToUpper(secured);
     return value == "Y" || value == "N";
 }
 
-bool TabDefinitionRow::IsSameAllTables() const { return UpperCase(sameAllTables) == "Y"; }
+bool TabDefinitionRow::IsSameAllTables() const { return ToUpper(sameAllTables) == "Y"; }
 
-bool TabDefinitionRow::HasNoGroup() const { return UpperCase(group) == "NONE"; }
+bool TabDefinitionRow::HasNoGroup() const { return ToUpper(group) == "NONE"; }
 
 std::vector<int> TabDefinitionRow::HelpIds() const
 {
@@ -129,9 +111,9 @@ int TabDefinitions::FindRowFor(const std::string& tag, int deviceId) const
     std::string wanted = tag;
     while (!wanted.empty() && wanted.back() == ' ')
         wanted.pop_back();
-    wanted = UpperCase(wanted);
+    wanted = ToUpper(wanted);
     for (int row = 0; row < RowCount(); ++row) {
-        if (UpperCase(Field(row, TabColumn::Command)) != wanted)
+        if (ToUpper(Field(row, TabColumn::Command)) != wanted)
             continue;
         if (ProductListApplies(Field(row, TabColumn::ProductList), deviceId))
             return row;
@@ -143,7 +125,7 @@ std::vector<TerminalInterface> TabDefinitions::TerminalInterfaces() const
 {
     std::vector<TerminalInterface> terminals;
     for (int row = 0; row < RowCount(); ++row) {
-        if (UpperCase(Field(row, TabColumn::Command)) != "TERMID")
+        if (ToUpper(Field(row, TabColumn::Command)) != "TERMID")
             continue;
         const auto names = SplitGroupList(Field(row, TabColumn::GroupList));
         for (std::size_t i = 0; i < names.size(); ++i) {

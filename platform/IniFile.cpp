@@ -1,5 +1,7 @@
 #include "platform/IniFile.h"
 
+#include "platform/TextUtil.h"
+
 #include "platform/AtomicFile.h"
 
 #include <sys/stat.h>
@@ -8,25 +10,6 @@
 #include <climits>
 
 namespace {
-
-std::string Trim(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // The raw value of section/key, or false when it is not in the file. The first occurrence
 // wins, as it does for every reader of these files.

@@ -1,5 +1,7 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/TextUtil.h"
+
 #include "platform/AtomicFile.h"
 
 #include <fcntl.h>
@@ -27,28 +29,6 @@ struct Section {
 };
 
 using Tree = std::vector<Section>;
-
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto ca = static_cast<unsigned char>(a[i]);
-        const auto cb = static_cast<unsigned char>(b[i]);
-        if ((ca >= 'A' && ca <= 'Z' ? ca + 32 : ca) != (cb >= 'A' && cb <= 'Z' ? cb + 32 : cb))
-            return false;
-    }
-    return true;
-}
-
-std::string Trim(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
 
 // "Software\\ORV\\Install\\" and "\Software\ORV\Install" name the same key.
 std::string NormaliseKey(const std::string& key)

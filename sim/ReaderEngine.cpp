@@ -1,5 +1,7 @@
 #include "sim/ReaderEngine.h"
 
+#include "platform/TextUtil.h"
+
 #include <cctype>
 
 namespace {
@@ -7,13 +9,6 @@ namespace {
 bool IsTerminator(uint8_t byte)
 {
     return byte == '.' || byte == '!' || byte == '&' || byte == '@';
-}
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
 }
 
 // A long-running simulator keeps only the recent past.
@@ -191,7 +186,7 @@ void ReaderEngine::AnswerSynN(const std::string& text)
     if (transcript_.size() >= kTranscriptLimit)
         transcript_.erase(transcript_.begin(), transcript_.begin() + kTranscriptLimit / 2);
     transcript_.push_back({"\x16N" + text, 0});
-    if (Upper(name) == "DEVICETYPE" && model_.Profile().deviceType > 0 && model_.Has(CapMatrix))
+    if (ToUpper(name) == "DEVICETYPE" && model_.Profile().deviceType > 0 && model_.Has(CapMatrix))
         Emit("APP," + std::to_string(model_.Profile().deviceType) + "\r");
 }
 
@@ -222,7 +217,7 @@ std::string ReaderEngine::AnswerCommand(const std::string& text, char separator)
 
     MenuCommand command;
     command.tag = text.substr(0, 6);
-    command.upperTag = Upper(command.tag);
+    command.upperTag = ToUpper(command.tag);
     command.value = text.size() > 6 ? text.substr(6) : std::string();
     command.separator = separator;
 

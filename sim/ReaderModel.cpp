@@ -1,17 +1,12 @@
 #include "sim/ReaderModel.h"
 
+#include "platform/TextUtil.h"
+
 #include "sim/SerialParameters.h"
 
 #include <cctype>
 
 namespace {
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 }  // namespace
 
@@ -24,7 +19,7 @@ void ReaderModel::Reset()
 {
     settings_.clear();
     for (const ProfileSetting& setting : profile_.settings)
-        settings_.push_back(SettingState{setting, Upper(setting.tag), setting.values});
+        settings_.push_back(SettingState{setting, ToUpper(setting.tag), setting.values});
     line_ = profile_.line;
     pendingLine.reset();
     currentTable_ = 0;
@@ -43,7 +38,7 @@ bool ReaderModel::SelectTable(int table)
 
 SettingState* ReaderModel::Find(const std::string& tag)
 {
-    const std::string upper = Upper(tag);
+    const std::string upper = ToUpper(tag);
     for (SettingState& setting : settings_) {
         if (setting.upperTag == upper)
             return &setting;

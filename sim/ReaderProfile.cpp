@@ -1,5 +1,7 @@
 #include "sim/ReaderProfile.h"
 
+#include "platform/TextUtil.h"
+
 #include "sim/SerialParameters.h"
 
 #include <algorithm>
@@ -13,24 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string Trim(const std::string& text)
-{
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])))
-        ++begin;
-    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1])))
-        --end;
-    return text.substr(begin, end - begin);
-}
 
 std::vector<std::string> Words(const std::string& text)
 {
@@ -246,9 +230,9 @@ bool ParseSetting(const std::string& rest, int tables, ProfileSetting& setting, 
 
 const ProfileSetting* ReaderProfile::Find(const std::string& tag) const
 {
-    const std::string upper = Upper(tag);
+    const std::string upper = ToUpper(tag);
     for (const ProfileSetting& setting : settings) {
-        if (Upper(setting.tag) == upper)
+        if (ToUpper(setting.tag) == upper)
             return &setting;
     }
     return nullptr;
@@ -392,9 +376,9 @@ bool ReaderProfile::Parse(const std::string& text, ReaderProfile& out, std::stri
         std::string reason;
         if (!ParseSetting(rest, profile.tables, setting, reason))
             return fail(reason);
-        if (!seenTags.insert(Upper(setting.tag)).second)
+        if (!seenTags.insert(ToUpper(setting.tag)).second)
             return fail("setting " + setting.tag + " given twice");
-        const std::string upper = Upper(setting.tag);
+        const std::string upper = ToUpper(setting.tag);
         if (SerialParameters::IsLineTag(upper, profile.Has(CapWireless))) {
             if (!setting.global)
                 return fail("line setting " + setting.tag + " must be global");

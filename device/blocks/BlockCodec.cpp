@@ -1,5 +1,7 @@
 #include "device/blocks/BlockCodec.h"
 
+#include "platform/TextUtil.h"
+
 #include "wizards/FormatCommandCatalog.h"
 
 #include <array>
@@ -30,14 +32,6 @@ std::string_view Trim(std::string_view text)
     if (first == std::string_view::npos) return {};
     const std::size_t last = text.find_last_not_of(blanks);
     return text.substr(first, last - first + 1);
-}
-
-std::string ToUpper(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper;
 }
 
 int HexDigit(char c)

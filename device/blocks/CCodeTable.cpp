@@ -1,24 +1,13 @@
 #include "device/blocks/CCodeTable.h"
 
+#include "platform/TextUtil.h"
+
 #include "platform/Archive.h"
 
 #include <algorithm>
 #include <cstddef>
 
 namespace {
-
-std::string ToUpper(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && ToUpper(a) == ToUpper(b);
-}
 
 // One row of the symbology table, appended when a reader has the setting `tag`. Rows that share
 // a non-zero `once` group are appended only for the first of their tags that the reader has.
