@@ -80,7 +80,7 @@ void BM_BuildAllPages(benchmark::State& state)
     }
     const std::string shortName = name.substr(name.find_last_of('/') + 1);
     state.SetLabel(shortName + ": " + std::to_string(document.Device()->Settings().size()) + " settings, "
-                   + std::to_string(pages) + " pages, " + std::to_string(controls) + " bound controls");
+        + std::to_string(pages) + " pages, " + std::to_string(controls) + " bound controls");
     port.ClosePort();
     InstallSerialPortSystem(nullptr);
 }

@@ -33,8 +33,8 @@ namespace {
 class CliFrame final : public DocumentFrame {
 public:
     void FillTableChooser(const std::vector<std::string>&, int, bool) override { }
-    void ShowCommandErrors(const std::vector<std::string>& notKnown, const std::vector<std::string>& outOfRange,
-                           const std::vector<std::string>& noResponse) override
+    void ShowCommandErrors(const std::vector<std::string>& notKnown,
+        const std::vector<std::string>& outOfRange, const std::vector<std::string>& noResponse) override
     {
         errors = { notKnown, outOfRange, noResponse };
         shown = true;
@@ -53,20 +53,21 @@ public:
 // preferences), and the document with its in-memory controls.
 class CliDocument {
 public:
-    explicit CliDocument(CliContext& context) : context_(context) { }
+    explicit CliDocument(CliContext& context)
+        : context_(context)
+    {
+    }
     ~CliDocument()
     {
         document.reset();
         port.ClosePort();
-        if (system_)
-            InstallSerialPortSystem(nullptr);
+        if (system_) InstallSerialPortSystem(nullptr);
     }
 
     bool ChoosePort()
     {
         int number = context_.startup.Preferences().comPort;
-        if (context_.options.port)
-            number = *context_.options.port;
+        if (context_.options.port) number = *context_.options.port;
         if (context_.options.devicePath) {
             const std::string& path = *context_.options.devicePath;
             SerialPortTable::Sources sources = MachineSerialSources();
@@ -107,9 +108,15 @@ private:
     std::unique_ptr<LinuxSerialPortSystem> system_;
 };
 
-const char* PreSufKind(const CPreSufEntry& entry) { return entry.IsPrefix() ? "prefix" : "suffix"; }
+const char* PreSufKind(const CPreSufEntry& entry)
+{
+    return entry.IsPrefix() ? "prefix" : "suffix";
+}
 
-std::string ListName(int list) { return list == CBlockSet::kExtraList ? "aux" : std::to_string(list); }
+std::string ListName(int list)
+{
+    return list == CBlockSet::kExtraList ? "aux" : std::to_string(list);
+}
 
 std::string Upper(std::string text)
 {
@@ -122,26 +129,38 @@ void IdentityJson(JsonWriter& json, const CQLMenuDoc& document)
 {
     const CDeviceName& entry = document.DocumentEntry();
     const CDevice& device = *document.Device();
-    json.Key("productName").String(entry.ProductName())
-        .Key("baseNumber").String(entry.baseNumber)
-        .Key("revision").Number(entry.revision)
-        .Key("productId").String(entry.productId)
-        .Key("catalogRow").Number(entry.catalogRow)
-        .Key("offline").Bool(document.IsOffline())
-        .Key("tables").Number(device.TableCount())
-        .Key("currentTable").Number(device.CurrentTable());
+    json.Key("productName")
+        .String(entry.ProductName())
+        .Key("baseNumber")
+        .String(entry.baseNumber)
+        .Key("revision")
+        .Number(entry.revision)
+        .Key("productId")
+        .String(entry.productId)
+        .Key("catalogRow")
+        .Number(entry.catalogRow)
+        .Key("offline")
+        .Bool(document.IsOffline())
+        .Key("tables")
+        .Number(device.TableCount())
+        .Key("currentTable")
+        .Number(device.CurrentTable());
 }
 
 void PrintIdentity(const CQLMenuDoc& document)
 {
     const CDeviceName& entry = document.DocumentEntry();
     const CDevice& device = *document.Device();
-    std::printf("Device: %s%s\nBase number: %s  Revision: %d  Product id: %s  Tables: %d  Current table: %d\n",
-                entry.ProductName().c_str(), document.IsOffline() ? " (offline)" : "", entry.baseNumber.c_str(),
-                entry.revision, entry.productId.c_str(), device.TableCount(), device.CurrentTable());
+    std::printf(
+        "Device: %s%s\nBase number: %s  Revision: %d  Product id: %s  Tables: %d  Current table: %d\n",
+        entry.ProductName().c_str(), document.IsOffline() ? " (offline)" : "", entry.baseNumber.c_str(),
+        entry.revision, entry.productId.c_str(), device.TableCount(), device.CurrentTable());
 }
 
-int Tables(const CDevice& device) { return std::clamp(device.TableCount(), 1, CDeviceSetting::kMaxTables); }
+int Tables(const CDevice& device)
+{
+    return std::clamp(device.TableCount(), 1, CDeviceSetting::kMaxTables);
+}
 
 // Prints a whole document: description, identity, settings per table, blocks.
 void PrintDocument(CliContext& context, const CQLMenuDoc& document)
@@ -158,9 +177,17 @@ void PrintDocument(CliContext& context, const CQLMenuDoc& document)
             json.BeginObject().Key("tag").String(setting.tag).Key("values").BeginArray();
             for (int t = 0; t < tables; ++t)
                 json.String(setting.ValueForDevice(t));
-            json.EndArray().Key("default").String(setting.defaultValue).Key("minimum").Number(setting.minimum)
-                .Key("maximum").Number(setting.maximum).Key("sameAllTables").Bool(setting.sameAllTables != 0)
-                .Key("allowed").BeginArray();
+            json.EndArray()
+                .Key("default")
+                .String(setting.defaultValue)
+                .Key("minimum")
+                .Number(setting.minimum)
+                .Key("maximum")
+                .Number(setting.maximum)
+                .Key("sameAllTables")
+                .Bool(setting.sameAllTables != 0)
+                .Key("allowed")
+                .BeginArray();
             for (const auto& value : setting.allowedValues)
                 json.String(value);
             json.EndArray().EndObject();
@@ -168,14 +195,33 @@ void PrintDocument(CliContext& context, const CQLMenuDoc& document)
         json.EndArray().Key("prefixSuffix").BeginArray();
         for (int list = 0; list <= CBlockSet::kExtraList; ++list)
             for (const CPreSufEntry& entry : blocks.GetPrefixSuffixList(list))
-                json.BeginObject().Key("list").String(ListName(list)).Key("kind").String(PreSufKind(entry))
-                    .Key("symbology").String(entry.GetSymbology()).Key("data").String(entry.GetData()).EndObject();
+                json.BeginObject()
+                    .Key("list")
+                    .String(ListName(list))
+                    .Key("kind")
+                    .String(PreSufKind(entry))
+                    .Key("symbology")
+                    .String(entry.GetSymbology())
+                    .Key("data")
+                    .String(entry.GetData())
+                    .EndObject();
         json.EndArray().Key("formats").BeginArray();
         for (int list = 0; list <= CBlockSet::kExtraList; ++list)
             for (const CFormatKeyEntry& entry : blocks.GetDataFormatList(list))
-                json.BeginObject().Key("list").String(ListName(list)).Key("slot").String(entry.GetSlotName())
-                    .Key("terminal").String(entry.GetTerminal()).Key("symbology").String(entry.GetSymbology())
-                    .Key("length").String(entry.GetLength()).Key("commands").String(entry.GetCommands()).EndObject();
+                json.BeginObject()
+                    .Key("list")
+                    .String(ListName(list))
+                    .Key("slot")
+                    .String(entry.GetSlotName())
+                    .Key("terminal")
+                    .String(entry.GetTerminal())
+                    .Key("symbology")
+                    .String(entry.GetSymbology())
+                    .Key("length")
+                    .String(entry.GetLength())
+                    .Key("commands")
+                    .String(entry.GetCommands())
+                    .EndObject();
         json.EndArray().EndObject();
         std::cout << json.Text() << '\n';
         return;
@@ -191,21 +237,20 @@ void PrintDocument(CliContext& context, const CQLMenuDoc& document)
     for (int list = 0; list <= CBlockSet::kExtraList; ++list)
         for (const CPreSufEntry& entry : blocks.GetPrefixSuffixList(list))
             std::printf("  table %-3s %-6s symbology %-4s %s\n", ListName(list).c_str(), PreSufKind(entry),
-                        entry.GetSymbology().c_str(), entry.GetData().c_str());
+                entry.GetSymbology().c_str(), entry.GetData().c_str());
     std::printf("\nData format records\n");
     for (int list = 0; list <= CBlockSet::kExtraList; ++list)
         for (const CFormatKeyEntry& entry : blocks.GetDataFormatList(list))
-            std::printf("  table %-3s %-3s terminal %-4s symbology %-4s length %-4s %s\n", ListName(list).c_str(),
-                        entry.GetSlotName().c_str(), entry.GetTerminal().c_str(), entry.GetSymbology().c_str(),
-                        entry.GetLength().c_str(), entry.GetCommands().c_str());
+            std::printf("  table %-3s %-3s terminal %-4s symbology %-4s length %-4s %s\n",
+                ListName(list).c_str(), entry.GetSlotName().c_str(), entry.GetTerminal().c_str(),
+                entry.GetSymbology().c_str(), entry.GetLength().c_str(), entry.GetCommands().c_str());
 }
 
 // The outcome of a write: the dialog's three lists.
 void PrintReport(CliContext& context, const CliFrame& frame, bool clean)
 {
     static const char* const kHeadings[3] = { "Commands which are not known in the device:",
-                                              "Commands which are out of range:",
-                                              "Commands which had no response from the device:" };
+        "Commands which are out of range:", "Commands which had no response from the device:" };
     static const char* const kKeys[3] = { "notKnown", "outOfRange", "noResponse" };
     if (context.options.json) {
         JsonWriter json;
@@ -220,8 +265,7 @@ void PrintReport(CliContext& context, const CliFrame& frame, bool clean)
         std::cout << json.Text() << '\n';
         return;
     }
-    if (!frame.shown)
-        return;
+    if (!frame.shown) return;
     std::printf("Command Errors\n");
     for (int i = 0; i < 3; ++i) {
         std::printf("%s\n", kHeadings[i]);
@@ -234,16 +278,14 @@ bool ParseIndex(const std::string& text, int& value)
 {
     char* end = nullptr;
     const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || parsed < 0 || parsed > 1000000)
-        return false;
+    if (text.empty() || *end != '\0' || parsed < 0 || parsed > 1000000) return false;
     value = static_cast<int>(parsed);
     return true;
 }
 
 int Saved(CliContext& context, CliDocument& cli, const std::string& path)
 {
-    if (!cli.document->Save(path))
-        return ExitFailed;
+    if (!cli.document->Save(path)) return ExitFailed;
     const CDevice& device = *cli.document->Device();
     if (context.options.json) {
         JsonWriter json;
@@ -274,22 +316,17 @@ std::string SetThroughControls(CliDocument& cli, const std::string& tag, const s
     CQLMenuDoc& document = *cli.document;
     CDevice& device = *document.Device();
     const CDeviceSetting* setting = device.FindSetting(tag);
-    if (!setting)
-        setting = device.FindSetting(Upper(tag), true);
-    if (!setting)
-        return tag + ": the document has no such setting";
+    if (!setting) setting = device.FindSetting(Upper(tag), true);
+    if (!setting) return tag + ": the document has no such setting";
     const int index = static_cast<int>(setting - device.Settings().data());
     std::vector<const ControlBinding*> bound;
     for (const ControlBinding& binding : document.Bindings())
-        if (binding.settingIndex == index)
-            bound.push_back(&binding);
-    if (bound.empty())
-        return setting->tag + ": no control shows this setting for this model";
+        if (binding.settingIndex == index) bound.push_back(&binding);
+    if (bound.empty()) return setting->tag + ": no control shows this setting for this model";
     const ControlBinding& first = *bound.front();
     const std::string& type = first.controlType;
     if (type == ControlType::Check) {
-        if (value != "0" && value != "1")
-            return setting->tag + ": a check box takes 0 or 1";
+        if (value != "0" && value != "1") return setting->tag + ": a check box takes 0 or 1";
         cli.controls.SetCheck(first.controlId, value == "1");
         return {};
     }
@@ -298,26 +335,26 @@ std::string SetThroughControls(CliDocument& cli, const std::string& tag, const s
             return setting->tag + ": this field is read-only";
         cli.controls.SetText(first.controlId, value);
         document.OnEditKillFocus(first.controlId);
-        if (!document.ValidationGate())
-            return setting->tag + ": value out of range";
+        if (!document.ValidationGate()) return setting->tag + ": value out of range";
         return {};
     }
     if (type == ControlType::Radio1 || type == ControlType::Radio2) {
         const ControlBinding* chosen = nullptr;
         for (const ControlBinding* binding : bound) {
             const auto option = static_cast<size_t>(binding->optionIndex);
-            if (option < setting->allowedValues.size() && Upper(setting->allowedValues[option]) == Upper(value))
+            if (option < setting->allowedValues.size()
+                && Upper(setting->allowedValues[option]) == Upper(value))
                 chosen = binding;
         }
-        if (!chosen)
-            return setting->tag + ": not one of the values offered";
+        if (!chosen) return setting->tag + ": not one of the values offered";
         for (const ControlBinding* binding : bound)
             cli.controls.SetCheck(binding->controlId, binding == chosen);
         return {};
     }
     if (type == ControlType::ComboBox) {
         for (size_t k = 0; k < setting->allowedValues.size() && k < setting->optionCaptions.size(); ++k) {
-            if (setting->allowedValues[k] == value && cli.controls.SelectComboItem(first.controlId, setting->optionCaptions[k])) {
+            if (setting->allowedValues[k] == value
+                && cli.controls.SelectComboItem(first.controlId, setting->optionCaptions[k])) {
                 document.OnComboSelChange(first.controlId);
                 return {};
             }
@@ -332,17 +369,22 @@ std::string SetThroughControls(CliDocument& cli, const std::string& tag, const s
 std::string StyleText(std::uint32_t style)
 {
     static const std::pair<std::uint32_t, const char*> kNames[] = {
-        { ItemStyle::GroupBox, "groupbox" },   { ItemStyle::AutoCheckBox, "checkbox" },
-        { ItemStyle::AutoRadioButton, "radio" }, { ItemStyle::PushButton, "button" },
-        { ItemStyle::Border, "border" },       { ItemStyle::AutoHScroll, "autohscroll" },
-        { ItemStyle::ReadOnly, "readonly" },   { ItemStyle::Disabled, "disabled" },
-        { ItemStyle::DropDownList, "dropdown" }, { ItemStyle::TabStop, "tabstop" },
-        { ItemStyle::Group, "group" },         { ItemStyle::HScroll, "hscroll" },
+        { ItemStyle::GroupBox, "groupbox" },
+        { ItemStyle::AutoCheckBox, "checkbox" },
+        { ItemStyle::AutoRadioButton, "radio" },
+        { ItemStyle::PushButton, "button" },
+        { ItemStyle::Border, "border" },
+        { ItemStyle::AutoHScroll, "autohscroll" },
+        { ItemStyle::ReadOnly, "readonly" },
+        { ItemStyle::Disabled, "disabled" },
+        { ItemStyle::DropDownList, "dropdown" },
+        { ItemStyle::TabStop, "tabstop" },
+        { ItemStyle::Group, "group" },
+        { ItemStyle::HScroll, "hscroll" },
     };
     std::string text;
     for (const auto& [flag, name] : kNames)
-        if (style & flag)
-            text += (text.empty() ? "" : "|") + std::string(name);
+        if (style & flag) text += (text.empty() ? "" : "|") + std::string(name);
     return text;
 }
 
@@ -353,25 +395,49 @@ int PrintPages(CliContext& context, const CQLMenuDoc& document)
         JsonWriter json;
         json.BeginObject().Key("pages").BeginArray();
         for (const PageTemplate& page : pages) {
-            json.BeginObject().Key("caption").String(page.caption).Key("width").Number(page.cx).Key("height")
-                .Number(page.cy).Key("controls").BeginArray();
+            json.BeginObject()
+                .Key("caption")
+                .String(page.caption)
+                .Key("width")
+                .Number(page.cx)
+                .Key("height")
+                .Number(page.cy)
+                .Key("controls")
+                .BeginArray();
             for (const PageItem& item : page.items)
-                json.BeginObject().Key("id").Number(item.id).Key("type").String(item.controlType)
-                    .Key("caption").String(item.caption).Key("x").Number(item.rect.x).Key("y").Number(item.rect.y)
-                    .Key("width").Number(item.rect.cx).Key("height").Number(item.rect.cy)
-                    .Key("style").String(StyleText(item.style)).EndObject();
+                json.BeginObject()
+                    .Key("id")
+                    .Number(item.id)
+                    .Key("type")
+                    .String(item.controlType)
+                    .Key("caption")
+                    .String(item.caption)
+                    .Key("x")
+                    .Number(item.rect.x)
+                    .Key("y")
+                    .Number(item.rect.y)
+                    .Key("width")
+                    .Number(item.rect.cx)
+                    .Key("height")
+                    .Number(item.rect.cy)
+                    .Key("style")
+                    .String(StyleText(item.style))
+                    .EndObject();
             json.EndArray().EndObject();
         }
-        json.EndArray().Key("bindings").Number(static_cast<long long>(document.Bindings().size())).EndObject();
+        json.EndArray()
+            .Key("bindings")
+            .Number(static_cast<long long>(document.Bindings().size()))
+            .EndObject();
         std::cout << json.Text() << '\n';
         return ExitOk;
     }
     for (const PageTemplate& page : pages) {
         std::printf("Page \"%s\" (%d x %d)\n", page.caption.c_str(), page.cx, page.cy);
         for (const PageItem& item : page.items)
-            std::printf("  %4d %-13s %4d,%4d %4dx%-4d %-28s %s\n", item.id, item.controlType.c_str(), item.rect.x,
-                        item.rect.y, item.rect.cx, item.rect.cy, ("\"" + item.caption + "\"").c_str(),
-                        StyleText(item.style).c_str());
+            std::printf("  %4d %-13s %4d,%4d %4dx%-4d %-28s %s\n", item.id, item.controlType.c_str(),
+                item.rect.x, item.rect.y, item.rect.cx, item.rect.cy, ("\"" + item.caption + "\"").c_str(),
+                StyleText(item.style).c_str());
     }
     return ExitOk;
 }
@@ -426,8 +492,8 @@ std::vector<Difference> Compare(const CQLMenuDoc& a, const CQLMenuDoc& b)
     auto formatText = [](const CBlockSet::FormatList& list) {
         std::string text;
         for (const CFormatKeyEntry& e : list)
-            text += e.GetSlotName() + ":" + e.GetTerminal() + ":" + e.GetSymbology() + ":" + e.GetLength() + ":"
-                + e.GetCommands() + " ";
+            text += e.GetSlotName() + ":" + e.GetTerminal() + ":" + e.GetSymbology() + ":" + e.GetLength()
+                + ":" + e.GetCommands() + " ";
         return text;
     };
     for (int list = 0; list <= CBlockSet::kExtraList; ++list) {
@@ -443,17 +509,14 @@ std::vector<Difference> Compare(const CQLMenuDoc& a, const CQLMenuDoc& b)
 
 int RunReadSave(CliContext& context, const std::string& path)
 {
-    if (!context.NoUnknownOptions())
-        return ExitUsage;
+    if (!context.NoUnknownOptions()) return ExitUsage;
     if (path.empty() || !context.options.arguments.empty()) {
         std::cerr << "kestrel-cli read: --save needs one FILE.kst\n";
         return ExitUsage;
     }
-    if (!context.Start())
-        return ExitStartupFailed;
+    if (!context.Start()) return ExitStartupFailed;
     CliDocument cli(context);
-    if (!cli.ChoosePort())
-        return ExitFailed;
+    if (!cli.ChoosePort()) return ExitFailed;
     cli.Make();
     if (!cli.document->Connect()) {
         std::cerr << CQLMenuDoc::kUnableToConnect << '\n';
@@ -464,8 +527,7 @@ int RunReadSave(CliContext& context, const std::string& path)
 
 int RunOfflineSave(CliContext& context, const std::string& path)
 {
-    if (!context.NoUnknownOptions())
-        return ExitUsage;
+    if (!context.NoUnknownOptions()) return ExitUsage;
     if (path.empty() || !context.options.arguments.empty()) {
         std::cerr << "kestrel-cli offline: --save needs one FILE.kst\n";
         return ExitUsage;
@@ -475,25 +537,20 @@ int RunOfflineSave(CliContext& context, const std::string& path)
         std::cerr << "kestrel-cli offline: --device needs a catalog row number\n";
         return ExitUsage;
     }
-    if (!context.Start())
-        return ExitStartupFailed;
+    if (!context.Start()) return ExitStartupFailed;
     context.host.deviceChoice = row;
     CliDocument cli(context);
     cli.Make();
-    if (!cli.document->OfflineConfigure() || !cli.document->Device())
-        return ExitFailed;
+    if (!cli.document->OfflineConfigure() || !cli.document->Device()) return ExitFailed;
     return Saved(context, cli, path);
 }
 
 std::optional<std::string> TakeSaveOption(CliContext& context)
 {
-    if (std::optional<std::string> path = context.options.TakeValue("--save"))
-        return path;
+    if (std::optional<std::string> path = context.options.TakeValue("--save")) return path;
     // "--save FILE": the parser left FILE among the positional arguments.
-    if (!context.options.TakeFlag("--save"))
-        return std::nullopt;
-    if (context.options.arguments.size() != 1)
-        return std::string();
+    if (!context.options.TakeFlag("--save")) return std::nullopt;
+    if (context.options.arguments.size() != 1) return std::string();
     std::string path = context.options.arguments.front();
     context.options.arguments.clear();
     return path;
@@ -501,34 +558,28 @@ std::optional<std::string> TakeSaveOption(CliContext& context)
 
 int RunOpen(CliContext& context)
 {
-    if (!context.NoUnknownOptions())
-        return ExitUsage;
+    if (!context.NoUnknownOptions()) return ExitUsage;
     if (context.options.arguments.size() != 1) {
         std::cerr << "kestrel-cli open: give one FILE.kst\n";
         return ExitUsage;
     }
-    if (!context.Start())
-        return ExitStartupFailed;
+    if (!context.Start()) return ExitStartupFailed;
     CliDocument cli(context);
-    if (!LoadDocument(cli, context.options.arguments[0]))
-        return ExitFailed;
+    if (!LoadDocument(cli, context.options.arguments[0])) return ExitFailed;
     PrintDocument(context, *cli.document);
     return ExitOk;
 }
 
 int RunApply(CliContext& context)
 {
-    if (!context.NoUnknownOptions())
-        return ExitUsage;
+    if (!context.NoUnknownOptions()) return ExitUsage;
     if (context.options.arguments.size() != 1) {
         std::cerr << "kestrel-cli apply: give one FILE.kst\n";
         return ExitUsage;
     }
-    if (!context.Start())
-        return ExitStartupFailed;
+    if (!context.Start()) return ExitStartupFailed;
     CliDocument cli(context);
-    if (!cli.ChoosePort() || !LoadDocument(cli, context.options.arguments[0]))
-        return ExitFailed;
+    if (!cli.ChoosePort() || !LoadDocument(cli, context.options.arguments[0])) return ExitFailed;
     const bool clean = cli.document->WriteAllTables();
     PrintReport(context, cli.frame, clean);
     return clean ? ExitOk : ExitFailed;
@@ -541,7 +592,7 @@ int RunSet(CliContext& context)
     if (!tableText && context.options.TakeFlag("--table")) {
         auto& arguments = context.options.arguments;
         const auto number = std::find_if(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end(),
-                                         [](const std::string& a) { return a.find('=') == std::string::npos; });
+            [](const std::string& a) { return a.find('=') == std::string::npos; });
         if (number == arguments.end()) {
             std::cerr << "kestrel-cli set: --table needs a table number\n";
             return ExitUsage;
@@ -550,8 +601,7 @@ int RunSet(CliContext& context)
         arguments.erase(number);
     }
     std::optional<std::string> output = context.options.TakeValue("--output");
-    if (!context.NoUnknownOptions())
-        return ExitUsage;
+    if (!context.NoUnknownOptions()) return ExitUsage;
     if (context.options.arguments.size() < 2) {
         std::cerr << "kestrel-cli set: give FILE.kst and at least one TAG=VALUE\n";
         return ExitUsage;
@@ -561,12 +611,10 @@ int RunSet(CliContext& context)
         std::cerr << "kestrel-cli set: --table needs a table number\n";
         return ExitUsage;
     }
-    if (!context.Start())
-        return ExitStartupFailed;
+    if (!context.Start()) return ExitStartupFailed;
     const std::string& path = context.options.arguments[0];
     CliDocument cli(context);
-    if (!LoadDocument(cli, path))
-        return ExitFailed;
+    if (!LoadDocument(cli, path)) return ExitFailed;
     CQLMenuDoc& document = *cli.document;
     const int stored = document.Device()->CurrentTable();
     if (table >= 0 && !document.ShowTable(table)) {
@@ -582,8 +630,7 @@ int RunSet(CliContext& context)
             continue;
         }
         std::string error = SetThroughControls(cli, item.substr(0, equals), item.substr(equals + 1));
-        if (!error.empty())
-            errors.push_back(error);
+        if (!error.empty()) errors.push_back(error);
     }
     if (!errors.empty()) {
         for (const auto& error : errors)
@@ -597,16 +644,15 @@ int RunSet(CliContext& context)
 
 int RunDiff(CliContext& context)
 {
-    if (!context.NoUnknownOptions())
-        return ExitUsage;
+    if (!context.NoUnknownOptions()) return ExitUsage;
     if (context.options.arguments.size() != 2) {
         std::cerr << "kestrel-cli diff: give two .kst files\n";
         return ExitUsage;
     }
-    if (!context.Start())
-        return ExitStartupFailed;
+    if (!context.Start()) return ExitStartupFailed;
     CliDocument left(context), right(context);
-    if (!LoadDocument(left, context.options.arguments[0]) || !LoadDocument(right, context.options.arguments[1]))
+    if (!LoadDocument(left, context.options.arguments[0])
+        || !LoadDocument(right, context.options.arguments[1]))
         return ExitUsage;
     const std::vector<Difference> differences = Compare(*left.document, *right.document);
     if (context.options.json) {
@@ -614,9 +660,14 @@ int RunDiff(CliContext& context)
         json.BeginObject().Key("same").Bool(differences.empty()).Key("differences").BeginArray();
         for (const Difference& d : differences) {
             json.BeginObject();
-            if (!d.table.empty())
-                json.Key("table").String(d.table);
-            json.Key("what").String(d.what).Key("left").String(d.left).Key("right").String(d.right).EndObject();
+            if (!d.table.empty()) json.Key("table").String(d.table);
+            json.Key("what")
+                .String(d.what)
+                .Key("left")
+                .String(d.left)
+                .Key("right")
+                .String(d.right)
+                .EndObject();
         }
         json.EndArray().EndObject();
         std::cout << json.Text() << '\n';
@@ -625,31 +676,27 @@ int RunDiff(CliContext& context)
         for (const Difference& d : differences) {
             if (d.table != table) {
                 table = d.table;
-                if (!table.empty())
-                    std::printf("Table %s\n", table.c_str());
+                if (!table.empty()) std::printf("Table %s\n", table.c_str());
             }
             std::printf("  %-22s %s -> %s\n", d.what.c_str(), d.left.c_str(), d.right.c_str());
         }
-        if (differences.empty())
-            std::printf("No differences\n");
+        if (differences.empty()) std::printf("No differences\n");
     }
     return differences.empty() ? ExitOk : ExitFailed;
 }
 
 int RunPages(CliContext& context)
 {
-    if (!context.NoUnknownOptions())
-        return ExitUsage;
-    if (context.options.arguments.size() > 1 || (context.options.arguments.empty() == !context.options.devicePath)) {
+    if (!context.NoUnknownOptions()) return ExitUsage;
+    if (context.options.arguments.size() > 1
+        || (context.options.arguments.empty() == !context.options.devicePath)) {
         std::cerr << "kestrel-cli pages: give FILE.kst or --device ROW\n";
         return ExitUsage;
     }
-    if (!context.Start())
-        return ExitStartupFailed;
+    if (!context.Start()) return ExitStartupFailed;
     CliDocument cli(context);
     if (!context.options.arguments.empty()) {
-        if (!LoadDocument(cli, context.options.arguments[0]))
-            return ExitFailed;
+        if (!LoadDocument(cli, context.options.arguments[0])) return ExitFailed;
     } else {
         int row = -1;
         if (!ParseIndex(*context.options.devicePath, row)) {
@@ -658,8 +705,7 @@ int RunPages(CliContext& context)
         }
         context.host.deviceChoice = row;
         cli.Make();
-        if (!cli.document->OfflineConfigure())
-            return ExitFailed;
+        if (!cli.document->OfflineConfigure()) return ExitFailed;
     }
     return PrintPages(context, *cli.document);
 }

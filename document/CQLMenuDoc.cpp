@@ -23,29 +23,37 @@ constexpr const char* kNotInitialized = "Device Not Initialized, Cannot Connect"
 constexpr const char* kUnknownDeviceOffline = "Unknown Device, Cannot Perform Offline Configure";
 constexpr const char* kUnknownDeviceLoad = "Unknown Device, Cannot Save File";
 constexpr const char* kRangeMessage = "Please enter a value between %d and %d";
-constexpr const char* kTableNotSet = "Did not set table number correctly, settings will not be correctly written. "
-                                     "Please try again or contact program vendor.";
+constexpr const char* kTableNotSet
+    = "Did not set table number correctly, settings will not be correctly written. "
+      "Please try again or contact program vendor.";
 constexpr const char* kNotAllWritten
-    = "ERROR - Not all changes were written to the device. If any values on the Communications tab were changed, "
+    = "ERROR - Not all changes were written to the device. If any values on the Communications tab were "
+      "changed, "
       "these values may not have been successfully written. Please check the Communication tab.";
 constexpr const char* kAllWritten = "Changes successfully written to the device.";
 constexpr const char* kProductIdDiffers
     = "Connected device product ID is not compatible with the menus displayed.  Send commands anyway?";
-constexpr const char* kNotCompatible = "Connected device is not compatible with the menus displayed. Send commands anyway?";
+constexpr const char* kNotCompatible
+    = "Connected device is not compatible with the menus displayed. Send commands anyway?";
 constexpr const char* kCommandSent = "Command successfully sent to the device.";
-constexpr const char* kCommandNotSent = "Did not send command. Please ensure the device is connected, pull trigger, then retry.";
+constexpr const char* kCommandNotSent
+    = "Did not send command. Please ensure the device is connected, pull trigger, then retry.";
 constexpr const char* kDamagedFile = "The file could not be read. It is damaged or incomplete: ";
 constexpr const char* kTableSeparator = "----------------";
 
 // Block settings whose write is preceded by the block's defaults command, so the reader
 // drops the old entries before it takes the new ones.
-constexpr const char* kDefaultedBlocks[] = { "PREBLK", "SUFBLK", "DFMBLK", "AXPBLK", "AXSBLK", "AXDBLK", "SEQBLK" };
+constexpr const char* kDefaultedBlocks[]
+    = { "PREBLK", "SUFBLK", "DFMBLK", "AXPBLK", "AXSBLK", "AXDBLK", "SEQBLK" };
 // String blocks that are cleared ("00") before they are written.
 constexpr const char* kResetStringBlocks[] = { "OCRTMP", "OCRGPI", "OCRGPJ", "OCRCHK" };
 
 constexpr unsigned kButtonReplyMs = 5000;
 
-std::string GroupTableName(int table) { return "Group Table " + std::to_string(table); }
+std::string GroupTableName(int table)
+{
+    return "Group Table " + std::to_string(table);
+}
 
 bool IsEditType(const std::string& type)
 {
@@ -53,10 +61,12 @@ bool IsEditType(const std::string& type)
         || type == ControlType::BlockString;
 }
 
-bool IsRadioType(const std::string& type) { return type == ControlType::Radio1 || type == ControlType::Radio2; }
+bool IsRadioType(const std::string& type)
+{
+    return type == ControlType::Radio1 || type == ControlType::Radio2;
+}
 
-template <size_t N>
-bool IsOneOf(const std::string& tag, const char* const (&list)[N])
+template <size_t N> bool IsOneOf(const std::string& tag, const char* const (&list)[N])
 {
     return std::any_of(std::begin(list), std::end(list), [&tag](const char* item) { return tag == item; });
 }
@@ -84,8 +94,7 @@ long long ParseInt64(const std::string& text)
 std::unique_ptr<ProgressWindow> OpenProgress(const std::string& title, const std::vector<std::string>& steps)
 {
     std::unique_ptr<ProgressWindow> window = TheHost().CreateProgressWindow();
-    if (!window)
-        return window;
+    if (!window) return window;
     window->SetTitle(title);
     for (size_t i = 0; i < steps.size(); ++i)
         window->SetStepText(static_cast<int>(i), steps[i]);
@@ -95,7 +104,8 @@ std::unique_ptr<ProgressWindow> OpenProgress(const std::string& title, const std
 
 } // namespace
 
-CQLMenuDoc::CQLMenuDoc(DocumentEnvironment environment) : env_(std::move(environment))
+CQLMenuDoc::CQLMenuDoc(DocumentEnvironment environment)
+    : env_(std::move(environment))
 {
     if (!env_.measurer) {
         ownMeasurer_ = std::make_unique<FixedTextMeasurer>();
@@ -118,8 +128,7 @@ void CQLMenuDoc::ClearDocument()
     bindings_.clear();
     pages_.clear();
     helpTable_.clear();
-    if (frame_)
-        frame_->PagesRebuilt();
+    if (frame_) frame_->PagesRebuilt();
 }
 
 void CQLMenuDoc::InstallDevice(std::unique_ptr<CDevice> device)
@@ -127,7 +136,7 @@ void CQLMenuDoc::InstallDevice(std::unique_ptr<CDevice> device)
     ClearDocument();
     if (!env_.catalogPath.empty() && !TheDeviceCatalog().Load(env_.catalogPath))
         ShowMessage("The device data file is corrupt or not found: " + env_.catalogPath
-                    + ". Please contact program vendor.");
+            + ". Please contact program vendor.");
     device_ = std::move(device);
     device_->SetEorText(env_.eorCharacter);
 }
@@ -148,22 +157,18 @@ bool CQLMenuDoc::BuildTabViews(ProgressWindow* progress, int firstStep)
     bindings_.clear();
     pages_.clear();
     helpTable_.clear();
-    if (!device_)
-        return false;
+    if (!device_) return false;
     WaitCursor cursor;
     CTabManager manager(*env_.measurer, env_.clientWidth, env_.clientHeight);
     std::optional<std::vector<PageTemplate>> pages
         = manager.BuildPages(*device_, Definitions(), progress, firstStep, bindings_);
-    if (pages)
-        pages_ = std::move(*pages);
+    if (pages) pages_ = std::move(*pages);
     for (const ControlBinding& binding : bindings_) {
-        if (helpTable_.size() == kMaxHelpBindings)
-            break;
+        if (helpTable_.size() == kMaxHelpBindings) break;
         helpTable_.emplace_back(binding.controlId, binding.helpId);
     }
     helpTable_.emplace_back(0, 0);
-    if (frame_)
-        frame_->PagesRebuilt();
+    if (frame_) frame_->PagesRebuilt();
     RefreshViews();
     UpdateStatusPanes();
     return pages.has_value();
@@ -171,30 +176,24 @@ bool CQLMenuDoc::BuildTabViews(ProgressWindow* progress, int firstStep)
 
 void CQLMenuDoc::RefreshViews()
 {
-    if (device_ && controls_)
-        CTabManager::RefreshControls(bindings_, *device_, *controls_);
-    if (frame_)
-        frame_->ValuesChanged();
+    if (device_ && controls_) CTabManager::RefreshControls(bindings_, *device_, *controls_);
+    if (frame_) frame_->ValuesChanged();
 }
 
 // ---- connect and offline -----------------------------------------------------------------------
 
 bool CQLMenuDoc::Connect()
 {
-    if (!device_)
-        NewDocumentForClass(DeviceClassKind::CDevice);
-    std::unique_ptr<ProgressWindow> progress
-        = OpenProgress("Connecting To Device", { "Auto Baud Detection", "Get Ranges and Defaults",
-                                                 "Checking For Unknown Device Settings", "Building Tab Views" });
+    if (!device_) NewDocumentForClass(DeviceClassKind::CDevice);
+    std::unique_ptr<ProgressWindow> progress = OpenProgress("Connecting To Device",
+        { "Auto Baud Detection", "Get Ranges and Defaults", "Checking For Unknown Device Settings",
+            "Building Tab Views" });
     device_->SetEorText(env_.eorCharacter);
-    if (progress)
-        progress->SetCurrentStep(0);
+    if (progress) progress->SetCurrentStep(0);
     std::string settings;
     const int connected = device_->Connect(settings, {}, progress.get());
-    if (connected != CDevice::kConnected)
-        return false;
-    if (progress)
-        progress->SetStepText(0, device_->LastStatusText());
+    if (connected != CDevice::kConnected) return false;
+    if (progress) progress->SetStepText(0, device_->LastStatusText());
     const DeviceClassKind kind = device_->DeviceName().ChooseDeviceClass();
     if (kind == DeviceClassKind::None) {
         ShowMessage(kUnknownDeviceConnect);
@@ -209,15 +208,13 @@ bool CQLMenuDoc::Connect()
     entry_.CopyIdentity(device_->DeviceName());
     entry_.UpdateDeviceId();
     FillTableChooser();
-    if (progress)
-        progress->SetCurrentStep(1);
+    if (progress) progress->SetCurrentStep(1);
     const bool read = device_->ReadAllSettings(Definitions(), progress.get(), env_.excludedCommands);
     if (read) {
         BuildTabViews(progress.get(), 2);
         modified_ = false;
         title_ = kUntitled;
-        if (frame_)
-            frame_->SetTitle(title_);
+        if (frame_) frame_->SetTitle(title_);
     }
     return read;
 }
@@ -225,43 +222,35 @@ bool CQLMenuDoc::Connect()
 bool CQLMenuDoc::DetectNewDevice()
 {
     WaitCursor cursor;
-    if (Connect())
-        return true;
+    if (Connect()) return true;
     ShowMessage(kUnableToConnect);
-    if (frame_)
-        frame_->ShowStartupChoice();
+    if (frame_) frame_->ShowStartupChoice();
     return false;
 }
 
 void CQLMenuDoc::FillTableChooser()
 {
-    if (!device_)
-        return;
+    if (!device_) return;
     std::vector<std::string> items;
     if (device_->HasTables()) {
         const int count = device_->GetTableCount(IsOffline());
         for (int table = 0; table < count; ++table)
             items.push_back(GroupTableName(table));
         chosenTable_ = device_->CurrentTable();
-        if (frame_)
-            frame_->FillTableChooser(items, chosenTable_, true);
+        if (frame_) frame_->FillTableChooser(items, chosenTable_, true);
         return;
     }
     chosenTable_ = device_->CurrentTable();
-    if (frame_)
-        frame_->FillTableChooser(items, -1, false);
+    if (frame_) frame_->FillTableChooser(items, -1, false);
 }
 
 void CQLMenuDoc::OnTableChosen(int table)
 {
-    if (!device_)
-        return;
+    if (!device_) return;
     CollectValues();
     chosenTable_ = table;
-    if (table == device_->CurrentTable())
-        return;
-    if (device_->SelectTable(table, IsOffline()))
-        BuildTabViews(nullptr, 0);
+    if (table == device_->CurrentTable()) return;
+    if (device_->SelectTable(table, IsOffline())) BuildTabViews(nullptr, 0);
 }
 
 bool CQLMenuDoc::ShowTable(int table)
@@ -279,11 +268,9 @@ bool CQLMenuDoc::ShowTable(int table)
 
 bool CQLMenuDoc::OfflineConfigure()
 {
-    if (!ValidationGate())
-        return false;
+    if (!ValidationGate()) return false;
     CDeviceName chosen;
-    if (!chosen.ChooseDevice())
-        return false;
+    if (!chosen.ChooseDevice()) return false;
     entry_ = chosen;
     const DeviceClassKind kind = entry_.ChooseDeviceClass();
     if (kind == DeviceClassKind::None) {
@@ -293,17 +280,14 @@ bool CQLMenuDoc::OfflineConfigure()
     NewDocumentForClass(kind);
     modified_ = false;
     title_ = kUntitled;
-    if (frame_)
-        frame_->SetTitle(title_);
-    std::unique_ptr<ProgressWindow> progress = OpenProgress(
-        "Preparing for Offline Configuration",
-        { "Reading in the Default Configuration", "Checking For Unknown Device Settings", "Building Tab Views" });
+    if (frame_) frame_->SetTitle(title_);
+    std::unique_ptr<ProgressWindow> progress = OpenProgress("Preparing for Offline Configuration",
+        { "Reading in the Default Configuration", "Checking For Unknown Device Settings",
+            "Building Tab Views" });
     device_->DeviceName() = entry_;
     FillTableChooser();
-    if (progress)
-        progress->SetCurrentStep(0);
-    if (!device_->BuildOfflineSettings(Definitions(), progress.get(), env_.excludedCommands))
-        return false;
+    if (progress) progress->SetCurrentStep(0);
+    if (!device_->BuildOfflineSettings(Definitions(), progress.get(), env_.excludedCommands)) return false;
     BuildTabViews(progress.get(), 1);
     return true;
 }
@@ -313,8 +297,7 @@ bool CQLMenuDoc::OfflineConfigure()
 const ControlBinding* CQLMenuDoc::FindBinding(int controlId) const
 {
     for (const ControlBinding& binding : bindings_)
-        if (binding.controlId == controlId)
-            return &binding;
+        if (binding.controlId == controlId) return &binding;
     return nullptr;
 }
 
@@ -322,11 +305,9 @@ bool CQLMenuDoc::ValidationGate()
 {
     if (controls_) {
         const int focused = controls_->FocusedControl();
-        if (focused != 0)
-            OnEditKillFocus(focused);
+        if (focused != 0) OnEditKillFocus(focused);
     }
-    if (inputValid_)
-        return true;
+    if (inputValid_) return true;
     inputValid_ = true;
     return false;
 }
@@ -334,18 +315,15 @@ bool CQLMenuDoc::ValidationGate()
 void CQLMenuDoc::OnEditKillFocus(int controlId)
 {
     const ControlBinding* binding = FindBinding(controlId);
-    if (!binding || !device_ || !controls_ || !IsEditType(binding->controlType))
-        return;
+    if (!binding || !device_ || !controls_ || !IsEditType(binding->controlType)) return;
     const auto& settings = device_->Settings();
-    if (binding->settingIndex < 0 || binding->settingIndex >= static_cast<int>(settings.size()))
-        return;
+    if (binding->settingIndex < 0 || binding->settingIndex >= static_cast<int>(settings.size())) return;
     const CDeviceSetting& setting = settings[static_cast<size_t>(binding->settingIndex)];
     if (setting.minimum == setting.maximum || binding->controlType == ControlType::Block
         || binding->controlType == ControlType::BlockString)
         return;
     const long long value = ParseInt64(controls_->GetText(controlId));
-    if (value >= setting.minimum && value <= setting.maximum)
-        return;
+    if (value >= setting.minimum && value <= setting.maximum) return;
     ShowMessage(FormatRange(setting.minimum, setting.maximum));
     controls_->BringPageToFront(binding->pageIndex);
     controls_->SetFocus(controlId);
@@ -355,16 +333,13 @@ void CQLMenuDoc::OnEditKillFocus(int controlId)
 void CQLMenuDoc::OnComboSelChange(int controlId)
 {
     const ControlBinding* binding = FindBinding(controlId);
-    if (!binding || !device_ || !controls_ || binding->controlType != ControlType::ComboBox)
-        return;
+    if (!binding || !device_ || !controls_ || binding->controlType != ControlType::ComboBox) return;
     auto& settings = device_->Settings();
-    if (binding->settingIndex < 0 || binding->settingIndex >= static_cast<int>(settings.size()))
-        return;
+    if (binding->settingIndex < 0 || binding->settingIndex >= static_cast<int>(settings.size())) return;
     CDeviceSetting& setting = settings[static_cast<size_t>(binding->settingIndex)];
     const std::string caption = controls_->GetComboSelection(controlId);
     for (size_t k = 0; k < setting.optionCaptions.size(); ++k) {
-        if (setting.optionCaptions[k] != caption)
-            continue;
+        if (setting.optionCaptions[k] != caption) continue;
         if (k < setting.allowedValues.size()) {
             setting.SetValue(device_->TableCount(), device_->CurrentTable(), setting.allowedValues[k]);
             modified_ = true;
@@ -375,8 +350,7 @@ void CQLMenuDoc::OnComboSelChange(int controlId)
 
 void CQLMenuDoc::CollectValues()
 {
-    if (!device_ || !controls_)
-        return;
+    if (!device_ || !controls_) return;
     auto& settings = device_->Settings();
     const int table = device_->CurrentTable();
     // Controls are compared with the values as they were before collecting: when two
@@ -386,8 +360,7 @@ void CQLMenuDoc::CollectValues()
     for (const CDeviceSetting& setting : settings)
         before.push_back(setting.ValueForDevice(table));
     for (const ControlBinding& binding : bindings_) {
-        if (binding.settingIndex < 0 || binding.settingIndex >= static_cast<int>(settings.size()))
-            continue;
+        if (binding.settingIndex < 0 || binding.settingIndex >= static_cast<int>(settings.size())) continue;
         CDeviceSetting& setting = settings[static_cast<size_t>(binding.settingIndex)];
         std::string value;
         const std::string& type = binding.controlType;
@@ -399,13 +372,13 @@ void CQLMenuDoc::CollectValues()
             const auto option = static_cast<size_t>(binding.optionIndex);
             // Only the checked button speaks for its setting; an option beyond the allowed
             // values has nothing to say.
-            if (!controls_->GetCheck(binding.controlId) || option >= setting.allowedValues.size())
-                continue;
+            if (!controls_->GetCheck(binding.controlId) || option >= setting.allowedValues.size()) continue;
             value = setting.allowedValues[option];
         } else {
             continue;
         }
-        if (value != before[static_cast<size_t>(binding.settingIndex)] && value != setting.ValueForDevice(table)) {
+        if (value != before[static_cast<size_t>(binding.settingIndex)]
+            && value != setting.ValueForDevice(table)) {
             setting.SetValue(device_->TableCount(), table, value);
             modified_ = true;
         }
@@ -417,31 +390,25 @@ void CQLMenuDoc::CollectValues()
 std::string CQLMenuDoc::BuildWriteCommand() const
 {
     std::string text;
-    if (!device_)
-        return text;
+    if (!device_) return text;
     const auto& settings = device_->Settings();
     int lastRadioSetting = -1;
     for (const ControlBinding& binding : bindings_) {
-        if (binding.settingIndex < 0 || binding.settingIndex >= static_cast<int>(settings.size()))
-            continue;
+        if (binding.settingIndex < 0 || binding.settingIndex >= static_cast<int>(settings.size())) continue;
         const CDeviceSetting& setting = settings[static_cast<size_t>(binding.settingIndex)];
         const std::string value = setting.ValueForDevice(device_->CurrentTable());
         const std::string& type = binding.controlType;
         const bool radio = IsRadioType(type);
         if (radio) {
             // A run of buttons of one setting is one entry.
-            if (binding.settingIndex != lastRadioSetting)
-                text += setting.tag + value + ";";
+            if (binding.settingIndex != lastRadioSetting) text += setting.tag + value + ";";
         } else if (type == ControlType::Check || type == ControlType::Edit) {
-            if (setting.minimum != setting.maximum)
-                text += setting.tag + value + ";";
+            if (setting.minimum != setting.maximum) text += setting.tag + value + ";";
         } else if (type == ControlType::Block) {
-            if (IsOneOf(setting.tag, kDefaultedBlocks))
-                text += setting.tag.substr(0, 3) + "DFT;";
+            if (IsOneOf(setting.tag, kDefaultedBlocks)) text += setting.tag.substr(0, 3) + "DFT;";
             text += setting.tag + value + ";";
         } else if (type == ControlType::BlockString) {
-            if (IsOneOf(setting.tag, kResetStringBlocks))
-                text += setting.tag + "00;";
+            if (IsOneOf(setting.tag, kResetStringBlocks)) text += setting.tag + "00;";
             text += setting.tag + value + ";";
         } else if (type == ControlType::ComboBox) {
             text += setting.tag + value + ";";
@@ -454,15 +421,13 @@ std::string CQLMenuDoc::BuildWriteCommand() const
 bool CQLMenuDoc::SendWriteCommand(ProgressWindow* progress)
 {
     std::string text = BuildWriteCommand();
-    if (text.empty() || !device_)
-        return true;
+    if (text.empty() || !device_) return true;
     text.back() = '.';
     CommandErrors errors;
     const bool result = device_->WriteCommands(text, progress, errors);
     const std::string table = GroupTableName(device_->CurrentTable());
     auto append = [&table](std::vector<std::string>& target, const std::vector<std::string>& failed) {
-        if (failed.empty())
-            return;
+        if (failed.empty()) return;
         target.push_back(table);
         target.push_back(kTableSeparator);
         target.insert(target.end(), failed.begin(), failed.end());
@@ -475,14 +440,12 @@ bool CQLMenuDoc::SendWriteCommand(ProgressWindow* progress)
 
 bool CQLMenuDoc::CheckConnectedDevice()
 {
-    if (!device_)
-        return false;
+    if (!device_) return false;
     if (!device_->VerifyDevicePresent()) {
         std::unique_ptr<ProgressWindow> searching = OpenProgress("Searching for Device...", {});
         std::string settings;
         const int connected = device_->Connect(settings, {}, searching.get());
-        if (searching)
-            searching->Hide();
+        if (searching) searching->Hide();
         if (connected != CDevice::kConnected) {
             ShowMessage(kUnableToConnect);
             return false;
@@ -490,36 +453,29 @@ bool CQLMenuDoc::CheckConnectedDevice()
     }
     bool sameLength = false;
     const bool compatible = device_->IsCompatible(entry_);
-    const bool productMatches = ProductIdsMatch(device_->DeviceName().productId, entry_.productId, &sameLength);
-    if (compatible && productMatches)
-        return true;
+    const bool productMatches
+        = ProductIdsMatch(device_->DeviceName().productId, entry_.productId, &sameLength);
+    if (compatible && productMatches) return true;
     const char* question = compatible ? kProductIdDiffers : kNotCompatible;
     return ShowMessage(question, MsgButtons::YesNo, MsgIcon::Warning, 1) == MsgAnswer::Yes;
 }
 
 bool CQLMenuDoc::WriteCurrentTable()
 {
-    if (!device_ || !ValidationGate() || !CheckConnectedDevice())
-        return false;
-    std::unique_ptr<ProgressWindow> progress
-        = OpenProgress("Writing New Settings to Device", { "Determine device's current table", "Writing to device",
-                                                           "Read settings back from the device." });
-    if (progress)
-        progress->SetCurrentStep(0);
+    if (!device_ || !ValidationGate() || !CheckConnectedDevice()) return false;
+    std::unique_ptr<ProgressWindow> progress = OpenProgress("Writing New Settings to Device",
+        { "Determine device's current table", "Writing to device", "Read settings back from the device." });
+    if (progress) progress->SetCurrentStep(0);
     CollectValues();
     const bool multiTable = device_->TableCount() >= 2;
-    if (multiTable && !device_->SelectTable(chosenTable_, false))
-        ShowMessage(kTableNotSet);
-    if (progress)
-        progress->SetCurrentStep(1);
+    if (multiTable && !device_->SelectTable(chosenTable_, false)) ShowMessage(kTableNotSet);
+    if (progress) progress->SetCurrentStep(1);
     device_->BeginSettingsWrite();
     SendWriteCommand(progress.get());
     device_->EndSettingsWrite();
-    if (progress)
-        progress->Hide();
+    if (progress) progress->Hide();
     const bool clean = ReportResult();
-    if (!multiTable)
-        return DetectNewDevice() && clean;
+    if (!multiTable) return DetectNewDevice() && clean;
     if (progress) {
         progress->Show();
         progress->SetCurrentStep(2);
@@ -529,15 +485,13 @@ bool CQLMenuDoc::WriteCurrentTable()
             BuildTabViews(nullptr, 0);
             return clean;
         }
-        if (ShowMessage(kUnableToConnect, MsgButtons::RetryCancel) != MsgAnswer::Retry)
-            return false;
+        if (ShowMessage(kUnableToConnect, MsgButtons::RetryCancel) != MsgAnswer::Retry) return false;
     }
 }
 
 bool CQLMenuDoc::WriteAllTables()
 {
-    if (!device_ || !ValidationGate() || !CheckConnectedDevice())
-        return false;
+    if (!device_ || !ValidationGate() || !CheckConnectedDevice()) return false;
     CollectValues();
     const int tables = std::clamp(device_->TableCount(), 1, CDeviceSetting::kMaxTables);
     std::vector<std::string> steps;
@@ -548,13 +502,10 @@ bool CQLMenuDoc::WriteAllTables()
     const int remembered = device_->CurrentTable();
     for (int table = 0; table < tables; ++table) {
         device_->SelectTable(table, false);
-        if (progress)
-            progress->SetCurrentStep(table);
-        if (!SendWriteCommand(progress.get()))
-            break;
+        if (progress) progress->SetCurrentStep(table);
+        if (!SendWriteCommand(progress.get())) break;
     }
-    if (progress)
-        progress->Hide();
+    if (progress) progress->Hide();
     device_->SelectTable(remembered, false);
     device_->EndSettingsWrite();
     const bool clean = ReportResult();
@@ -587,8 +538,7 @@ bool CQLMenuDoc::ReportResult()
                 lines.push_back(CommandCaption(entry));
             return lines;
         };
-        if (frame_)
-            frame_->ShowCommandErrors(shown(notKnown_), shown(outOfRange_), shown(noResponse_));
+        if (frame_) frame_->ShowCommandErrors(shown(notKnown_), shown(outOfRange_), shown(noResponse_));
     }
     notKnown_.clear();
     outOfRange_.clear();
@@ -601,13 +551,11 @@ bool CQLMenuDoc::ReportResult()
 void CQLMenuDoc::OnButton(int controlId)
 {
     const ControlBinding* found = FindBinding(controlId);
-    if (!found || !device_)
-        return;
+    if (!found || !device_) return;
     const ControlBinding binding = *found; // a re-detect below replaces the bindings
     CollectValues();
     const auto& settings = device_->Settings();
-    if (binding.settingIndex < 0 || binding.settingIndex >= static_cast<int>(settings.size()))
-        return;
+    if (binding.settingIndex < 0 || binding.settingIndex >= static_cast<int>(settings.size())) return;
     const std::string tag = settings[static_cast<size_t>(binding.settingIndex)].tag;
     if (binding.controlType == ControlType::DefCmd)
         ButtonDefaults(tag);
@@ -636,8 +584,7 @@ void CQLMenuDoc::ButtonDefaults(const std::string& tag)
             setting.ResetAllTablesToDefault(tables);
             continue;
         }
-        if (tag != "DEFALT" && setting.tag.compare(0, 3, tag, 0, 3) != 0)
-            continue;
+        if (tag != "DEFALT" && setting.tag.compare(0, 3, tag, 0, 3) != 0) continue;
         if (setting.sameAllTables)
             setting.ResetAllTablesToDefault(tables);
         else
@@ -669,13 +616,12 @@ void CQLMenuDoc::ButtonCommand(const ControlBinding& binding, bool showAnswer)
         } else {
             TheHost().SetStatusText(kCommandSent);
         }
-        if (tag == "DEFCUS")
-            DetectNewDevice();
+        if (tag == "DEFCUS") DetectNewDevice();
         return;
     }
-    const char* reason = status == CMenuCommands::NAK   ? "Command out of range: "
-                         : status == CMenuCommands::ENQ ? "Command not present in device: "
-                                                        : "Error, no response for this command: ";
+    const char* reason = status == CMenuCommands::NAK ? "Command out of range: "
+        : status == CMenuCommands::ENQ                ? "Command not present in device: "
+                                                      : "Error, no response for this command: ";
     ShowMessage(reason + tag + " = " + binding.caption);
 }
 
@@ -683,8 +629,7 @@ void CQLMenuDoc::ButtonCommand(const ControlBinding& binding, bool showAnswer)
 
 void CQLMenuDoc::FileDescription()
 {
-    if (!ValidationGate() || !frame_)
-        return;
+    if (!ValidationGate() || !frame_) return;
     std::string text = description_;
     if (frame_->EditFileDescription(text)) {
         SetDescription(text);
@@ -694,8 +639,7 @@ void CQLMenuDoc::FileDescription()
 
 void CQLMenuDoc::UpdateStatusPanes()
 {
-    if (!device_)
-        return;
+    if (!device_) return;
     const CDeviceName& own = device_->DeviceName();
     std::string first;
     if (IsOffline() && entry_.catalogRow >= 0)
@@ -713,11 +657,20 @@ void CQLMenuDoc::UpdateStatusPanes()
     TheHost().SetStatusPane(2, second);
 }
 
-bool CQLMenuDoc::CanWriteCurrentTable() const { return device_ && entry_.catalogRow >= 0; }
+bool CQLMenuDoc::CanWriteCurrentTable() const
+{
+    return device_ && entry_.catalogRow >= 0;
+}
 
-bool CQLMenuDoc::CanWriteAllTables() const { return device_ && device_->HasTables(); }
+bool CQLMenuDoc::CanWriteAllTables() const
+{
+    return device_ && device_->HasTables();
+}
 
-bool CQLMenuDoc::CanUseWizards() const { return device_ && device_->GetWizardFlag() && entry_.catalogRow >= 0; }
+bool CQLMenuDoc::CanUseWizards() const
+{
+    return device_ && device_->GetWizardFlag() && entry_.catalogRow >= 0;
+}
 
 // ---- configuration documents ------------------------------------------------------------------------------
 
@@ -727,15 +680,13 @@ std::string CQLMenuDoc::SaveToBytes()
     CArchiveWriter archive;
     archive.WriteString(description_);
     WriteDeviceName(archive, entry_);
-    if (device_)
-        device_->Write(archive);
+    if (device_) device_->Write(archive);
     return archive.TakeBytes();
 }
 
 bool CQLMenuDoc::Save(const std::string& path)
 {
-    if (!device_)
-        return false;
+    if (!device_) return false;
     const std::string bytes = SaveToBytes();
     // Written through a temporary file and renamed, so a failed save never leaves half a
     // document where the old one was.
@@ -808,8 +759,7 @@ bool CQLMenuDoc::ReadDocument(std::string_view bytes)
             items.push_back(GroupTableName(table));
     }
     chosenTable_ = device_->CurrentTable();
-    if (frame_)
-        frame_->FillTableChooser(items, items.empty() ? -1 : chosenTable_, !items.empty());
+    if (frame_) frame_->FillTableChooser(items, items.empty() ? -1 : chosenTable_, !items.empty());
     BuildTabViews(progress.get(), 0);
     modified_ = false;
     return true;

@@ -34,11 +34,11 @@ class TextMeasurer;
 struct DocumentEnvironment {
     CSerComm* port = nullptr;
     const TabDefinitions* definitions = nullptr; // the process-wide tab definitions when null
-    std::string catalogPath;                     // program folder + device file; "" = keep the loaded catalog
-    std::string eorCharacter = "0D";             // the user's "EOR Character" preference
-    std::vector<std::string> excludedCommands;   // never read from a reader on this machine
-    TextMeasurer* measurer = nullptr;            // a fixed-metrics stand-in when null
-    int clientWidth = 0;                         // the tab view's client size in pixels
+    std::string catalogPath; // program folder + device file; "" = keep the loaded catalog
+    std::string eorCharacter = "0D"; // the user's "EOR Character" preference
+    std::vector<std::string> excludedCommands; // never read from a reader on this machine
+    TextMeasurer* measurer = nullptr; // a fixed-metrics stand-in when null
+    int clientWidth = 0; // the tab view's client size in pixels
     int clientHeight = 0;
 };
 
@@ -48,9 +48,11 @@ public:
     static constexpr size_t kMaxHelpBindings = 500;
     static constexpr size_t kMaxDescription = 1000;
     static constexpr const char* kUnableToConnect
-        = "Unable to connect to device. Please ensure the device is connected, pull trigger, then retry. \nIf "
+        = "Unable to connect to device. Please ensure the device is connected, pull trigger, then retry. "
+          "\nIf "
           "required scan the Kestrel Barcode to put the device into serial mode.";
-    static constexpr const char* kNotCompatibleFile = "The file to be loaded is not compatible with this version.";
+    static constexpr const char* kNotCompatibleFile
+        = "The file to be loaded is not compatible with this version.";
 
     explicit CQLMenuDoc(DocumentEnvironment environment);
     ~CQLMenuDoc();

@@ -14,8 +14,10 @@ namespace {
 
 constexpr const char* kTooManyTabs = "Too many tabs to build, only building first ";
 constexpr const char* kTooManyRadioButtons = "Radio Box has too many buttons.";
-constexpr const char* kUnknownSizeType = "CTabManager::DetermineSize unknown control type. Please contact program vendor.";
-constexpr const char* kUnknownAddType = "CTabManager::AddControl unknown control type. Please contact program vendor.";
+constexpr const char* kUnknownSizeType
+    = "CTabManager::DetermineSize unknown control type. Please contact program vendor.";
+constexpr const char* kUnknownAddType
+    = "CTabManager::AddControl unknown control type. Please contact program vendor.";
 constexpr const char* kNotAvailable = "N/A";
 // Samples that stand for the widest text a field will have to show.
 constexpr const char* kBlockSample = "WWWWWWWWWWWWWWWWWWWW";
@@ -36,11 +38,14 @@ constexpr int kRadioTop = 12;
 bool EqualNoCase(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
+        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+    });
 }
 
-bool IsNone(const std::string& caption) { return EqualNoCase(caption, "None"); }
+bool IsNone(const std::string& caption)
+{
+    return EqualNoCase(caption, "None");
+}
 
 bool IsEditType(const std::string& type)
 {
@@ -48,7 +53,10 @@ bool IsEditType(const std::string& type)
         || type == ControlType::BlockString;
 }
 
-bool IsRadioType(const std::string& type) { return type == ControlType::Radio1 || type == ControlType::Radio2; }
+bool IsRadioType(const std::string& type)
+{
+    return type == ControlType::Radio1 || type == ControlType::Radio2;
+}
 
 bool IsButtonType(const std::string& type)
 {
@@ -61,8 +69,7 @@ std::vector<int> RadioOptions(const CDeviceSetting& setting, bool& tooMany)
     std::vector<int> options;
     tooMany = false;
     for (size_t i = 0; i < setting.optionCaptions.size(); ++i) {
-        if (setting.optionCaptions[i] == kNotAvailable)
-            continue;
+        if (setting.optionCaptions[i] == kNotAvailable) continue;
         if (static_cast<int>(options.size()) == CTabManager::kMaxRadioButtons) {
             tooMany = true;
             break;
@@ -74,12 +81,11 @@ std::vector<int> RadioOptions(const CDeviceSetting& setting, bool& tooMany)
 
 } // namespace
 
-CTabManager::CTabManager(TextMeasurer& measurer, int clientWidth, int clientHeight) : measurer_(measurer)
+CTabManager::CTabManager(TextMeasurer& measurer, int clientWidth, int clientHeight)
+    : measurer_(measurer)
 {
-    if (clientWidth < 800)
-        clientWidth = 750;
-    if (clientHeight < 500)
-        clientHeight = 450;
+    if (clientWidth < 800) clientWidth = 750;
+    if (clientHeight < 500) clientHeight = 450;
     const TextExtent area = measurer_.PixelsToDialogUnits({ clientWidth, clientHeight });
     pageWidth_ = area.cx;
     pageHeight_ = area.cy;
@@ -91,8 +97,8 @@ CTabManager::Size CTabManager::Measure(const std::string& text)
     return { extent.cx, extent.cy };
 }
 
-CTabManager::Size CTabManager::ControlSize(const std::string& type, const std::string& caption,
-                                           const CDeviceSetting& setting, bool reportUnknown)
+CTabManager::Size CTabManager::ControlSize(
+    const std::string& type, const std::string& caption, const CDeviceSetting& setting, bool reportUnknown)
 {
     if (type == ControlType::Check || IsButtonType(type)) {
         const Size text = Measure(caption);
@@ -101,8 +107,7 @@ CTabManager::Size CTabManager::ControlSize(const std::string& type, const std::s
     if (IsEditType(type)) {
         Size label = Measure(caption + "W");
         label.cy += 3;
-        if (EqualNoCase(caption, "Minimum Length"))
-            label.cx += 2;
+        if (EqualNoCase(caption, "Minimum Length")) label.cx += 2;
         std::string sample;
         if (type == ControlType::Block || type == ControlType::BlockString)
             sample = kBlockSample;
@@ -115,25 +120,25 @@ CTabManager::Size CTabManager::ControlSize(const std::string& type, const std::s
         return { label.cx + field.cx + 5, field.cy };
     }
     if (type == ControlType::ComboBox) {
-        Size widest = Measure(setting.optionCaptions.empty() ? std::string() : setting.optionCaptions.front());
+        Size widest
+            = Measure(setting.optionCaptions.empty() ? std::string() : setting.optionCaptions.front());
         for (const std::string& option : setting.optionCaptions) {
             const Size size = Measure(option);
-            if (size.cx > widest.cx)
-                widest = size;
+            if (size.cx > widest.cx) widest = size;
         }
         return { widest.cx + Measure("WWW").cx, 2 * widest.cy };
     }
     if (IsRadioType(type)) {
         bool tooMany = false;
         const std::vector<int> options = RadioOptions(setting, tooMany);
-        if (tooMany && reportUnknown)
-            ShowMessage(kTooManyRadioButtons);
+        if (tooMany && reportUnknown) ShowMessage(kTooManyRadioButtons);
         const int n = static_cast<int>(options.size());
         const bool twoColumns = type == ControlType::Radio2;
         const int firstRows = twoColumns ? std::min(n, n / 2 + 1) : n;
         int widestFirst = 0, widestSecond = 0;
         for (int i = 0; i < n; ++i) {
-            const int width = Measure(setting.optionCaptions[static_cast<size_t>(options[static_cast<size_t>(i)])]).cx;
+            const int width
+                = Measure(setting.optionCaptions[static_cast<size_t>(options[static_cast<size_t>(i)])]).cx;
             if (i < firstRows)
                 widestFirst = std::max(widestFirst, width);
             else
@@ -142,12 +147,12 @@ CTabManager::Size CTabManager::ControlSize(const std::string& type, const std::s
         const Size w = Measure("W");
         Size size;
         size.cy = (w.cy + 8) * firstRows + 12;
-        size.cx = twoColumns ? widestFirst + widestSecond + 2 * kRadioColumnExtra : widestFirst + kRadioColumnExtra;
+        size.cx = twoColumns ? widestFirst + widestSecond + 2 * kRadioColumnExtra
+                             : widestFirst + kRadioColumnExtra;
         size.cx = std::max(size.cx, Measure(caption).cx + 20);
         return size;
     }
-    if (reportUnknown)
-        ShowMessage(kUnknownSizeType);
+    if (reportUnknown) ShowMessage(kUnknownSizeType);
     return {};
 }
 
@@ -177,10 +182,8 @@ void CTabManager::Place(FlowCursor& cursor, Size size, int& left, int& top, int&
 bool CTabManager::RowPasses(const CDevice& device, const TabDefinitionRow& row, int& settingIndex) const
 {
     settingIndex = -1;
-    if (row.type == ControlType::Unused || !row.IsShownBySecurity())
-        return false;
-    if (!device.DeviceName().IsInProductList(row.productList))
-        return false;
+    if (row.type == ControlType::Unused || !row.IsShownBySecurity()) return false;
+    if (!device.DeviceName().IsInProductList(row.productList)) return false;
     const auto& settings = device.Settings();
     for (size_t i = 0; i < settings.size(); ++i) {
         if (settings[i].tag == row.command) {
@@ -191,18 +194,17 @@ bool CTabManager::RowPasses(const CDevice& device, const TabDefinitionRow& row, 
     return false;
 }
 
-std::optional<std::vector<PageTemplate>> CTabManager::BuildPages(CDevice& device, const TabDefinitions& definitions,
-                                                                 ProgressWindow* progress, int firstStep,
-                                                                 std::vector<ControlBinding>& bindings)
+std::optional<std::vector<PageTemplate>> CTabManager::BuildPages(CDevice& device,
+    const TabDefinitions& definitions, ProgressWindow* progress, int firstStep,
+    std::vector<ControlBinding>& bindings)
 {
     bindings.clear();
     nextId_ = kFirstControlId;
     currentTable_ = device.CurrentTable();
-    if (progress)
-        progress->SetCurrentStep(firstStep);
+    if (progress) progress->SetCurrentStep(firstStep);
     std::vector<int> described;
-    const bool someUndescribed = CheckRows(definitions, device.Settings(), device.DeviceName().deviceId, described,
-                                           device.CaptionBuilder());
+    const bool someUndescribed = CheckRows(
+        definitions, device.Settings(), device.DeviceName().deviceId, described, device.CaptionBuilder());
 
     // Tabs: runs of rows with the same "Tab" text. The previous text follows every row, so
     // an unused row of another tab still ends a run; unused rows themselves are not counted.
@@ -217,10 +219,8 @@ std::optional<std::vector<PageTemplate>> CTabManager::BuildPages(CDevice& device
         const std::string type = definitions.Field(row, TabColumn::Type);
         const bool startsNew = tab != previous || tabs.empty();
         previous = tab;
-        if (type == ControlType::Unused)
-            continue;
-        if (startsNew)
-            tabs.push_back({ tab, {} });
+        if (type == ControlType::Unused) continue;
+        if (startsNew) tabs.push_back({ tab, {} });
         tabs.back().rows.push_back(row);
     }
     if (static_cast<int>(tabs.size()) > kMaxTabs) {
@@ -242,10 +242,10 @@ std::optional<std::vector<PageTemplate>> CTabManager::BuildPages(CDevice& device
             page.caption = tab.caption;
             pages.push_back(std::move(page));
         } else {
-            std::erase_if(bindings, [pageIndex](const ControlBinding& b) { return b.pageIndex == pageIndex; });
+            std::erase_if(
+                bindings, [pageIndex](const ControlBinding& b) { return b.pageIndex == pageIndex; });
         }
-        if (progress)
-            progress->SetPosition(++position);
+        if (progress) progress->SetPosition(++position);
     }
     if (someUndescribed) {
         PageTemplate page;
@@ -255,23 +255,21 @@ std::optional<std::vector<PageTemplate>> CTabManager::BuildPages(CDevice& device
             pages.push_back(std::move(page));
         }
     }
-    if (progress)
-        progress->SetPosition(++position);
-    if (pages.empty())
-        return std::nullopt;
+    if (progress) progress->SetPosition(++position);
+    if (pages.empty()) return std::nullopt;
     return pages;
 }
 
-bool CTabManager::BuildTabPage(CDevice& device, const TabDefinitions& definitions, const std::vector<int>& rows,
-                               int pageIndex, PageTemplate& page, std::vector<ControlBinding>& bindings)
+bool CTabManager::BuildTabPage(CDevice& device, const TabDefinitions& definitions,
+    const std::vector<int>& rows, int pageIndex, PageTemplate& page, std::vector<ControlBinding>& bindings)
 {
     // Groups: consecutive rows with the same "Group" text; a "None" row stands alone. The
     // records grow with the page, so a page of many groups keeps all of them.
     std::vector<GroupRecord> groups;
     for (int row : rows) {
         const std::string group = definitions.Field(row, TabColumn::Group);
-        if (groups.empty() || IsNone(group) || IsNone(groups.back().caption) || groups.back().caption != group)
-        {
+        if (groups.empty() || IsNone(group) || IsNone(groups.back().caption)
+            || groups.back().caption != group) {
             GroupRecord record;
             record.caption = group;
             groups.push_back(std::move(record));
@@ -289,23 +287,20 @@ bool CTabManager::BuildTabPage(CDevice& device, const TabDefinitions& definition
         for (int row : group.rows) {
             const TabDefinitionRow definition = definitions.Row(row);
             int settingIndex = -1;
-            if (!RowPasses(device, definition, settingIndex))
-                continue;
+            if (!RowPasses(device, definition, settingIndex)) continue;
             const Size size = ControlSize(definition.type, definition.control,
-                                          device.Settings()[static_cast<size_t>(settingIndex)], true);
+                device.Settings()[static_cast<size_t>(settingIndex)], true);
             passing.push_back({ row, settingIndex });
             sizes.push_back(size);
             widestControl = std::max(widestControl, size.cx);
             height += size.cy + kMargin;
         }
-        if (passing.empty())
-            continue;
+        if (passing.empty()) continue;
         group.size.cx = std::max(widestControl + 20, Measure(group.caption).cx + 20);
         group.size.cy = height + (framed ? kFrameCaption : 0);
         Place(cursor, group.size, group.left, group.top, group.right, group.bottom);
         group.placed = true;
-        if (!framed)
-            group.right = group.left + widestControl + 15;
+        if (!framed) group.right = group.left + widestControl + 15;
         widest = std::max(widest, group.right);
         lowest = std::max(lowest, group.bottom);
 
@@ -313,8 +308,8 @@ bool CTabManager::BuildTabPage(CDevice& device, const TabDefinitions& definition
         int y = group.top;
         if (framed) {
             page.items.push_back({ ItemClass::Button, kGroupItem, NextId(),
-                                   { group.left, group.top, group.right - group.left, group.bottom - group.top },
-                                   group.caption, ItemStyle::GroupBox });
+                { group.left, group.top, group.right - group.left, group.bottom - group.top }, group.caption,
+                ItemStyle::GroupBox });
             x += 10;
             y += kFrameCaption;
         }
@@ -325,12 +320,11 @@ bool CTabManager::BuildTabPage(CDevice& device, const TabDefinitions& definition
             if (framed && IsButtonType(definition.type))
                 controlX = group.left + 10 + (group.right - group.left) / 2 - sizes[i].cx / 2 - 10;
             AddControl(page, bindings, pageIndex, passing[i].settingIndex, setting, definition.type,
-                       definition.control, definition.helpId, controlX, y, group.right);
+                definition.control, definition.helpId, controlX, y, group.right);
             y += sizes[i].cy + kMargin;
         }
     }
-    if (page.items.empty())
-        return false;
+    if (page.items.empty()) return false;
     page.cx = widest + kMargin;
     page.cy = lowest + kMargin;
     return true;
@@ -338,45 +332,41 @@ bool CTabManager::BuildTabPage(CDevice& device, const TabDefinitions& definition
 
 std::string CTabManager::ExtraPageControlType(const CDeviceSetting& setting, int currentTable)
 {
-    if (setting.minimum == 0 && setting.maximum == 1)
-        return ControlType::Check;
+    if (setting.minimum == 0 && setting.maximum == 1) return ControlType::Check;
     if (setting.ValueForDevice(currentTable).empty() && setting.defaultValue.empty())
         return ControlType::Command;
-    if (setting.allowedValues.size() > 1)
-        return ControlType::Radio1;
+    if (setting.allowedValues.size() > 1) return ControlType::Radio1;
     return ControlType::Edit;
 }
 
 bool CTabManager::BuildExtraPage(CDevice& device, const std::vector<int>& described, int pageIndex,
-                                 PageTemplate& page, std::vector<ControlBinding>& bindings)
+    PageTemplate& page, std::vector<ControlBinding>& bindings)
 {
     FlowCursor cursor;
     int widest = 0, lowest = 0;
     auto& settings = device.Settings();
     for (size_t i = 0; i < settings.size() && i < described.size(); ++i) {
-        if (described[i] != 0)
-            continue;
+        if (described[i] != 0) continue;
         CDeviceSetting& setting = settings[i];
         const std::string type = ExtraPageControlType(setting, currentTable_);
-        if (type == ControlType::Radio1)
-            setting.optionCaptions = setting.allowedValues;
+        if (type == ControlType::Radio1) setting.optionCaptions = setting.allowedValues;
         const Size size = ControlSize(type, setting.tag, setting, true);
         int left = 0, top = 0, right = 0, bottom = 0;
         Place(cursor, size, left, top, right, bottom);
         widest = std::max(widest, right);
         lowest = std::max(lowest, bottom);
-        AddControl(page, bindings, pageIndex, static_cast<int>(i), setting, type, setting.tag, "", left, top, -1);
+        AddControl(
+            page, bindings, pageIndex, static_cast<int>(i), setting, type, setting.tag, "", left, top, -1);
     }
-    if (page.items.empty())
-        return false;
+    if (page.items.empty()) return false;
     page.cx = widest + kMargin;
     page.cy = lowest + kMargin;
     return true;
 }
 
 bool CTabManager::AddControl(PageTemplate& page, std::vector<ControlBinding>& bindings, int pageIndex,
-                             int settingIndex, const CDeviceSetting& setting, const std::string& type,
-                             const std::string& caption, const std::string& helpText, int x, int y, int groupRight)
+    int settingIndex, const CDeviceSetting& setting, const std::string& type, const std::string& caption,
+    const std::string& helpText, int x, int y, int groupRight)
 {
     auto bind = [&](int id, int option, std::int32_t help) {
         bindings.push_back({ settingIndex, option, id, pageIndex, caption, type, help });
@@ -386,8 +376,7 @@ bool CTabManager::AddControl(PageTemplate& page, std::vector<ControlBinding>& bi
     if (type == ControlType::Check) {
         const Size size = ControlSize(type, caption, setting, false);
         std::uint32_t style = ItemStyle::AutoCheckBox | ItemStyle::TabStop;
-        if (setting.minimum == setting.maximum)
-            style |= ItemStyle::Disabled;
+        if (setting.minimum == setting.maximum) style |= ItemStyle::Disabled;
         const int id = NextId();
         page.items.push_back({ ItemClass::Button, type, id, { x, y, size.cx, size.cy }, caption, style });
         bind(id, 0, helpId);
@@ -396,17 +385,16 @@ bool CTabManager::AddControl(PageTemplate& page, std::vector<ControlBinding>& bi
     if (IsEditType(type)) {
         Size label = Measure(caption + "W");
         label.cy += 3;
-        if (EqualNoCase(caption, "Minimum Length"))
-            label.cx += 2;
+        if (EqualNoCase(caption, "Minimum Length")) label.cx += 2;
         const Size control = ControlSize(type, caption, setting, false);
         const Size field { control.cx - label.cx - 5, control.cy };
-        page.items.push_back({ ItemClass::Static, kLabelItem, NextId(), { x, y, label.cx, label.cy }, caption, 0 });
+        page.items.push_back(
+            { ItemClass::Static, kLabelItem, NextId(), { x, y, label.cx, label.cy }, caption, 0 });
         const int fieldX = groupRight >= 0 ? groupRight - field.cx - 10 : x + label.cx + 5;
         const bool writable = type == ControlType::Block || type == ControlType::BlockString
             || (type == ControlType::Edit && setting.minimum != setting.maximum);
         std::uint32_t style = ItemStyle::Border | ItemStyle::AutoHScroll | ItemStyle::TabStop;
-        if (!writable)
-            style |= ItemStyle::ReadOnly;
+        if (!writable) style |= ItemStyle::ReadOnly;
         const int id = NextId();
         page.items.push_back({ ItemClass::Edit, type, id, { fieldX, y - 1, field.cx, field.cy }, "", style });
         bind(id, 0, helpId);
@@ -416,14 +404,14 @@ bool CTabManager::AddControl(PageTemplate& page, std::vector<ControlBinding>& bi
         const Size closed = ControlSize(type, caption, setting, false);
         const int id = NextId();
         page.items.push_back({ ItemClass::ComboBox, type, id, { x, y, closed.cx, 7 * closed.cy }, "",
-                               ItemStyle::DropDownList | ItemStyle::HScroll | ItemStyle::TabStop });
+            ItemStyle::DropDownList | ItemStyle::HScroll | ItemStyle::TabStop });
         bind(id, 0, helpId);
         return true;
     }
     if (IsRadioType(type)) {
         const Size frame = ControlSize(type, caption, setting, false);
         page.items.push_back({ ItemClass::Button, kGroupItem, NextId(), { x, y, frame.cx, frame.cy }, caption,
-                               ItemStyle::GroupBox });
+            ItemStyle::GroupBox });
         bool tooMany = false;
         const std::vector<int> options = RadioOptions(setting, tooMany);
         const int n = static_cast<int>(options.size());
@@ -431,7 +419,7 @@ bool CTabManager::AddControl(PageTemplate& page, std::vector<ControlBinding>& bi
         int widestFirst = 0;
         for (int i = 0; i < firstRows; ++i)
             widestFirst = std::max(widestFirst,
-                                   Measure(setting.optionCaptions[static_cast<size_t>(options[static_cast<size_t>(i)])]).cx);
+                Measure(setting.optionCaptions[static_cast<size_t>(options[static_cast<size_t>(i)])]).cx);
         const int step = Measure("W").cy + 3 + 5;
         const std::vector<std::string> helpPieces = SplitGroupList(helpText);
         for (int i = 0; i < n; ++i) {
@@ -442,13 +430,13 @@ bool CTabManager::AddControl(PageTemplate& page, std::vector<ControlBinding>& bi
             const int bx = x + 10 + (second ? widestFirst + kRadioColumnExtra : 0);
             const int by = y + kRadioTop + (second ? i - firstRows : i) * step;
             std::uint32_t style = ItemStyle::AutoRadioButton | ItemStyle::TabStop;
-            if (i == 0)
-                style |= ItemStyle::Group;
+            if (i == 0) style |= ItemStyle::Group;
             const int id = NextId();
             page.items.push_back({ ItemClass::Button, type, id,
-                                   { bx, by, size.cx + kButtonExtraX, size.cy + kButtonExtraY }, text, style });
-            const std::int32_t help
-                = static_cast<size_t>(option) < helpPieces.size() ? LeadingInt(helpPieces[static_cast<size_t>(option)]) : 0;
+                { bx, by, size.cx + kButtonExtraX, size.cy + kButtonExtraY }, text, style });
+            const std::int32_t help = static_cast<size_t>(option) < helpPieces.size()
+                ? LeadingInt(helpPieces[static_cast<size_t>(option)])
+                : 0;
             bind(id, option, help);
         }
         return true;
@@ -457,7 +445,7 @@ bool CTabManager::AddControl(PageTemplate& page, std::vector<ControlBinding>& bi
         const Size size = ControlSize(type, caption, setting, false);
         const int id = NextId();
         page.items.push_back({ ItemClass::Button, type, id, { x, y, size.cx, size.cy }, caption,
-                               ItemStyle::PushButton | ItemStyle::TabStop });
+            ItemStyle::PushButton | ItemStyle::TabStop });
         bind(id, 0, helpId);
         return true;
     }
@@ -465,13 +453,12 @@ bool CTabManager::AddControl(PageTemplate& page, std::vector<ControlBinding>& bi
     return false;
 }
 
-void CTabManager::RefreshControls(const std::vector<ControlBinding>& bindings, const CDevice& device,
-                                  PageControls& controls)
+void CTabManager::RefreshControls(
+    const std::vector<ControlBinding>& bindings, const CDevice& device, PageControls& controls)
 {
     const auto& settings = device.Settings();
     for (const ControlBinding& binding : bindings) {
-        if (binding.settingIndex < 0 || binding.settingIndex >= static_cast<int>(settings.size()))
-            continue;
+        if (binding.settingIndex < 0 || binding.settingIndex >= static_cast<int>(settings.size())) continue;
         const CDeviceSetting& setting = settings[static_cast<size_t>(binding.settingIndex)];
         const std::string value = setting.ValueForDevice(device.CurrentTable());
         const std::string& type = binding.controlType;
@@ -482,14 +469,13 @@ void CTabManager::RefreshControls(const std::vector<ControlBinding>& bindings, c
         } else if (IsRadioType(type)) {
             const auto option = static_cast<size_t>(binding.optionIndex);
             controls.SetCheck(binding.controlId,
-                              option < setting.allowedValues.size() && EqualNoCase(value, setting.allowedValues[option]));
+                option < setting.allowedValues.size() && EqualNoCase(value, setting.allowedValues[option]));
         } else if (type == ControlType::ComboBox) {
             std::vector<std::string> items;
             int selected = -1;
             for (size_t k = 0; k < setting.optionCaptions.size(); ++k) {
                 const std::string& caption = setting.optionCaptions[k];
-                if (caption.empty() || caption == kNotAvailable)
-                    continue;
+                if (caption.empty() || caption == kNotAvailable) continue;
                 if (selected < 0 && k < setting.allowedValues.size() && setting.allowedValues[k] == value)
                     selected = static_cast<int>(items.size());
                 items.push_back(caption);
@@ -503,7 +489,6 @@ void CTabManager::RefreshControls(const std::vector<ControlBinding>& bindings, c
 const PageItem* PageTemplate::FindItem(int id) const
 {
     for (const PageItem& item : items)
-        if (item.id == id)
-            return &item;
+        if (item.id == id) return &item;
     return nullptr;
 }

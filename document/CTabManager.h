@@ -40,15 +40,14 @@ public:
     // Builds every page. Progress: `firstStep` = check rows, firstStep + 1 = build pages,
     // with one position per page. Empty when the device has no settings to show.
     std::optional<std::vector<PageTemplate>> BuildPages(CDevice& device, const TabDefinitions& definitions,
-                                                        ProgressWindow* progress, int firstStep,
-                                                        std::vector<ControlBinding>& bindings);
+        ProgressWindow* progress, int firstStep, std::vector<ControlBinding>& bindings);
 
     int PageWidth() const { return pageWidth_; }
     int PageHeight() const { return pageHeight_; }
 
     // Puts the setting values into the controls (after a build, a read, a table switch).
-    static void RefreshControls(const std::vector<ControlBinding>& bindings, const CDevice& device,
-                                PageControls& controls);
+    static void RefreshControls(
+        const std::vector<ControlBinding>& bindings, const CDevice& device, PageControls& controls);
 
     // The type a setting without a row gets on the extra page.
     static std::string ExtraPageControlType(const CDeviceSetting& setting, int currentTable);
@@ -79,20 +78,20 @@ private:
 
     Size Measure(const std::string& text);
     Size ControlSize(const std::string& type, const std::string& caption, const CDeviceSetting& setting,
-                     bool reportUnknown);
+        bool reportUnknown);
     // Places one block; returns its rectangle as left, top, right, bottom.
     void Place(FlowCursor& cursor, Size size, int& left, int& top, int& right, int& bottom) const;
     bool RowPasses(const CDevice& device, const TabDefinitionRow& row, int& settingIndex) const;
     // Builds the page of one tab; false when no control was created.
     bool BuildTabPage(CDevice& device, const TabDefinitions& definitions, const std::vector<int>& rows,
-                      int pageIndex, PageTemplate& page, std::vector<ControlBinding>& bindings);
+        int pageIndex, PageTemplate& page, std::vector<ControlBinding>& bindings);
     bool BuildExtraPage(CDevice& device, const std::vector<int>& described, int pageIndex, PageTemplate& page,
-                        std::vector<ControlBinding>& bindings);
+        std::vector<ControlBinding>& bindings);
     // Adds the items of one control with its top left corner at (x, y). `groupRight` is the
     // right edge of the enclosing group (-1 on the extra page).
-    bool AddControl(PageTemplate& page, std::vector<ControlBinding>& bindings, int pageIndex, int settingIndex,
-                    const CDeviceSetting& setting, const std::string& type, const std::string& caption,
-                    const std::string& helpText, int x, int y, int groupRight);
+    bool AddControl(PageTemplate& page, std::vector<ControlBinding>& bindings, int pageIndex,
+        int settingIndex, const CDeviceSetting& setting, const std::string& type, const std::string& caption,
+        const std::string& helpText, int x, int y, int groupRight);
     int NextId() { return nextId_++; }
 
     TextMeasurer& measurer_;

@@ -39,7 +39,8 @@ public:
     // Copies a 1-bit bitmap (rows of `stride` bytes, most significant bit first, 0 = black)
     // scaled into `destination`.
     virtual void CopyBitmap(const std::vector<std::uint8_t>& bits, int width, int height, int stride,
-                            const CanvasRect& destination) = 0;
+        const CanvasRect& destination)
+        = 0;
     virtual void StartPage() = 0;
     virtual void EndPage() = 0;
 };

@@ -12,16 +12,15 @@ namespace {
 bool EqualNoCase(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
+        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+    });
 }
 
 std::string Join(const std::vector<std::string>& items, const char* separator)
 {
     std::string text;
     for (size_t i = 0; i < items.size(); ++i) {
-        if (i)
-            text += separator;
+        if (i) text += separator;
         text += items[i];
     }
     return text;
@@ -29,22 +28,21 @@ std::string Join(const std::vector<std::string>& items, const char* separator)
 
 } // namespace
 
-std::vector<ConfigurationRow> ConfigurationPrint::BuildRows(const std::vector<ControlBinding>& bindings,
-                                                            const CDevice& device)
+std::vector<ConfigurationRow> ConfigurationPrint::BuildRows(
+    const std::vector<ControlBinding>& bindings, const CDevice& device)
 {
     std::vector<ConfigurationRow> rows;
     const auto& settings = device.Settings();
     for (const ControlBinding& binding : bindings) {
-        if (binding.settingIndex < 0 || binding.settingIndex >= static_cast<int>(settings.size()))
-            continue;
+        if (binding.settingIndex < 0 || binding.settingIndex >= static_cast<int>(settings.size())) continue;
         const CDeviceSetting& setting = settings[static_cast<size_t>(binding.settingIndex)];
         const std::string& type = binding.controlType;
         const std::string value = setting.ValueForDevice(device.CurrentTable());
         ConfigurationRow row { binding.caption, value, {} };
         if (type == ControlType::Check) {
             row.range = "0-1";
-        } else if (type == ControlType::Edit || type == ControlType::EditReadOnly || type == ControlType::Block
-                   || type == ControlType::BlockString) {
+        } else if (type == ControlType::Edit || type == ControlType::EditReadOnly
+            || type == ControlType::Block || type == ControlType::BlockString) {
             if (!setting.defaultValue.empty() && setting.minimum != setting.maximum)
                 row.range = std::to_string(setting.minimum) + "-" + std::to_string(setting.maximum);
         } else if (type == ControlType::Radio1 || type == ControlType::Radio2) {
@@ -62,8 +60,7 @@ std::vector<ConfigurationRow> ConfigurationPrint::BuildRows(const std::vector<Co
 
 int ConfigurationPrint::Prepare(Canvas& canvas)
 {
-    if (!canvas.SelectFont(kFont, kFontPoints))
-        canvas.SelectFixedFont();
+    if (!canvas.SelectFont(kFont, kFontPoints)) canvas.SelectFixedFont();
     lineHeight_ = std::max(1, canvas.FontHeight());
     rowsPerPage_ = std::max(1, canvas.DotsPerInchY() * 10 / lineHeight_);
     // Pages follow the rows that are printed, so a long list never ends in blank pages.

@@ -23,10 +23,13 @@ public:
 
     // One row per binding in binding order; drop-down lists, buttons and the radio buttons
     // that are not checked are left out.
-    static std::vector<ConfigurationRow> BuildRows(const std::vector<ControlBinding>& bindings,
-                                                   const CDevice& device);
+    static std::vector<ConfigurationRow> BuildRows(
+        const std::vector<ControlBinding>& bindings, const CDevice& device);
 
-    ConfigurationPrint(std::vector<ConfigurationRow> rows) : rows_(std::move(rows)) { }
+    ConfigurationPrint(std::vector<ConfigurationRow> rows)
+        : rows_(std::move(rows))
+    {
+    }
     // Selects the font and works out the pages; returns the page count.
     int Prepare(Canvas& canvas);
     int RowsPerPage() const { return rowsPerPage_; }

@@ -6,7 +6,10 @@ bool ControlStateModel::GetCheck(int id)
     return found != checks_.end() && found->second;
 }
 
-void ControlStateModel::SetCheck(int id, bool checked) { checks_[id] = checked; }
+void ControlStateModel::SetCheck(int id, bool checked)
+{
+    checks_[id] = checked;
+}
 
 std::string ControlStateModel::GetText(int id)
 {
@@ -14,7 +17,10 @@ std::string ControlStateModel::GetText(int id)
     return found == texts_.end() ? std::string() : found->second;
 }
 
-void ControlStateModel::SetText(int id, const std::string& text) { texts_[id] = text; }
+void ControlStateModel::SetText(int id, const std::string& text)
+{
+    texts_[id] = text;
+}
 
 void ControlStateModel::FillCombo(int id, const std::vector<std::string>& items)
 {
@@ -32,8 +38,7 @@ void ControlStateModel::SelectCombo(int id, int index)
 std::string ControlStateModel::GetComboSelection(int id)
 {
     const Combo& combo = combos_[id];
-    if (combo.selected < 0)
-        return {};
+    if (combo.selected < 0) return {};
     return combo.items[static_cast<size_t>(combo.selected)];
 }
 

@@ -12,8 +12,9 @@ public:
     // The "Group Table" drop-down: its entries, the selected one and whether it can be used.
     virtual void FillTableChooser(const std::vector<std::string>& items, int selected, bool enabled) = 0;
     // The "Command Errors" dialog with its three lists, already in display form.
-    virtual void ShowCommandErrors(const std::vector<std::string>& notKnown, const std::vector<std::string>& outOfRange,
-                                   const std::vector<std::string>& noResponse) = 0;
+    virtual void ShowCommandErrors(const std::vector<std::string>& notKnown,
+        const std::vector<std::string>& outOfRange, const std::vector<std::string>& noResponse)
+        = 0;
     // The "File Description" dialog; false when cancelled.
     virtual bool EditFileDescription(std::string& description) = 0;
     virtual void ShowStartupChoice() = 0;

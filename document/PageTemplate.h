@@ -12,7 +12,7 @@ enum class ItemClass { Button, Static, Edit, ComboBox };
 
 // Styles of a dialog item, as flags.
 namespace ItemStyle {
-inline constexpr std::uint32_t GroupBox = 1u << 0;     // a frame with a caption
+inline constexpr std::uint32_t GroupBox = 1u << 0; // a frame with a caption
 inline constexpr std::uint32_t AutoCheckBox = 1u << 1;
 inline constexpr std::uint32_t AutoRadioButton = 1u << 2;
 inline constexpr std::uint32_t PushButton = 1u << 3;
@@ -46,7 +46,7 @@ struct PageItem {
 
 struct PageTemplate {
     std::string caption; // the tab's caption
-    int cx = 0;          // page size in dialog units
+    int cx = 0; // page size in dialog units
     int cy = 0;
     std::vector<PageItem> items;
     const PageItem* FindItem(int id) const;
@@ -55,7 +55,7 @@ struct PageTemplate {
 // Ties one created control to a device setting.
 struct ControlBinding {
     int settingIndex = -1; // in the device's setting list
-    int optionIndex = 0;   // radio buttons: the option's position in the caption list
+    int optionIndex = 0; // radio buttons: the option's position in the caption list
     int controlId = 0;
     int pageIndex = 0;
     std::string caption;

@@ -5,8 +5,7 @@ namespace {
 // Scales like the platform's MulDiv: rounded, and 0 for a zero divisor.
 int Scale(int value, int numerator, int denominator)
 {
-    if (denominator == 0)
-        return 0;
+    if (denominator == 0) return 0;
     const long long product = static_cast<long long>(value) * numerator;
     const long long half = denominator / 2;
     return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
@@ -20,4 +19,7 @@ TextExtent TextMeasurer::PixelsToDialogUnits(TextExtent pixels)
     return { Scale(pixels.cx, 100, base.cx), Scale(pixels.cy, 100, base.cy) };
 }
 
-TextExtent TextMeasurer::MeasureDialogUnits(const std::string& text) { return PixelsToDialogUnits(MeasurePixels(text)); }
+TextExtent TextMeasurer::MeasureDialogUnits(const std::string& text)
+{
+    return PixelsToDialogUnits(MeasurePixels(text));
+}

@@ -33,7 +33,10 @@ public:
 class FixedTextMeasurer : public TextMeasurer {
 public:
     FixedTextMeasurer(int charWidth = 6, int charHeight = 13, int baseX = 150, int baseY = 163)
-        : charWidth_(charWidth), charHeight_(charHeight), baseX_(baseX), baseY_(baseY)
+        : charWidth_(charWidth)
+        , charHeight_(charHeight)
+        , baseX_(baseX)
+        , baseY_(baseY)
     {
     }
     TextExtent MeasurePixels(const std::string& text) override

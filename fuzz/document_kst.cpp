@@ -41,19 +41,15 @@ std::string WellFormedHead()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool loaded = LoadDataFiles();
-    if (!loaded || size < 1)
-        return 0;
+    if (!loaded || size < 1) return 0;
     std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    if (data[0] & 1)
-        bytes = WellFormedHead() + bytes;
+    if (data[0] & 1) bytes = WellFormedHead() + bytes;
 
     CQLMenuDoc document({});
-    if (!document.LoadFromBytes(bytes))
-        return 0;
+    if (!document.LoadFromBytes(bytes)) return 0;
     const std::string first = document.SaveToBytes();
     CQLMenuDoc again({});
-    if (!again.LoadFromBytes(first))
-        std::abort(); // what we wrote ourselves must load
+    if (!again.LoadFromBytes(first)) std::abort(); // what we wrote ourselves must load
     const std::string second = again.SaveToBytes();
     CQLMenuDoc third({});
     if (!third.LoadFromBytes(second) || third.SaveToBytes() != second)

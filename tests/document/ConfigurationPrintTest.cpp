@@ -1,9 +1,9 @@
 // The configuration printout: which bindings become rows, their range texts, and how the rows
 // are spread over pages.
+#include "document/ConfigurationPrint.h"
 #include "catalog/TabDefinitions.h"
 #include "device/CDevice.h"
 #include "document/Canvas.h"
-#include "document/ConfigurationPrint.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ public:
 };
 
 CDeviceSetting Setting(const std::string& tag, int minimum, int maximum, const std::string& value,
-                       const std::string& defaultValue, std::vector<std::string> allowed = {})
+    const std::string& defaultValue, std::vector<std::string> allowed = {})
 {
     CDeviceSetting setting;
     setting.tag = tag;
@@ -53,9 +53,9 @@ TEST(ConfigurationPrintTest, RowsRangesAndPages)
 {
     CDevice device;
     device.Settings() = { Setting("CHKONE", 0, 1, "1", "0"), Setting("EDTONE", 0, 99, "42", "10"),
-                          Setting("EDTTWO", 5, 5, "5", "5"), Setting("EDTNOD", 0, 99, "7", ""),
-                          Setting("RADONE", 0, 0, "b", "a", { "A", "B", "C" }), Setting("CMBONE", 0, 0, "1", "1", { "0", "1" }),
-                          Setting("BUTTON", 0, 0, "", "") };
+        Setting("EDTTWO", 5, 5, "5", "5"), Setting("EDTNOD", 0, 99, "7", ""),
+        Setting("RADONE", 0, 0, "b", "a", { "A", "B", "C" }), Setting("CMBONE", 0, 0, "1", "1", { "0", "1" }),
+        Setting("BUTTON", 0, 0, "", "") };
     const std::vector<ControlBinding> bindings = {
         { 0, 0, 1010, 0, "Check One", ControlType::Check, 0 },
         { 1, 0, 1011, 0, "Edit One", ControlType::Edit, 0 },
@@ -71,8 +71,8 @@ TEST(ConfigurationPrintTest, RowsRangesAndPages)
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0].range, "0-1");
     EXPECT_EQ(rows[1].range, "0-99");
-    EXPECT_EQ(rows[2].range, "");  // a single value has no range
-    EXPECT_EQ(rows[3].range, "");  // nor a setting without a default
+    EXPECT_EQ(rows[2].range, ""); // a single value has no range
+    EXPECT_EQ(rows[3].range, ""); // nor a setting without a default
     EXPECT_EQ(rows[4].name, "Mode"); // only the checked button, case-insensitively
     EXPECT_EQ(rows[4].current, "b");
     EXPECT_EQ(rows[4].range, "A, B, C");
@@ -84,7 +84,8 @@ TEST(ConfigurationPrintTest, RowsRangesAndPages)
     EXPECT_EQ(print.Prepare(canvas), 3);
     EXPECT_EQ(print.RowsPerPage(), 20);
     print.DrawPage(canvas, 2);
-    EXPECT_EQ(canvas.texts, (std::vector<std::string> { "Setting Name", "Current", "Range", "Check One", "1", "0-1" }));
+    EXPECT_EQ(canvas.texts,
+        (std::vector<std::string> { "Setting Name", "Current", "Range", "Check One", "1", "0-1" }));
     EXPECT_EQ(canvas.lines, 1);
 
     RecordingCanvas plain;

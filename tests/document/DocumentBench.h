@@ -29,8 +29,8 @@ public:
         tableSelected = selected;
         tableEnabled = enabled;
     }
-    void ShowCommandErrors(const std::vector<std::string>& notKnown, const std::vector<std::string>& outOfRange,
-                           const std::vector<std::string>& noResponse) override
+    void ShowCommandErrors(const std::vector<std::string>& notKnown,
+        const std::vector<std::string>& outOfRange, const std::vector<std::string>& noResponse) override
     {
         errorDialogs.push_back({ notKnown, outOfRange, noResponse });
     }
@@ -56,15 +56,18 @@ public:
 
 class RecordingSimLine final : public SerialDevice {
 public:
-    RecordingSimLine(std::unique_ptr<SerialDevice> inner, std::string& written) : inner_(std::move(inner)), written_(written) { }
+    RecordingSimLine(std::unique_ptr<SerialDevice> inner, std::string& written)
+        : inner_(std::move(inner))
+        , written_(written)
+    {
+    }
     bool GetLineState(SerialLineState& state) override { return inner_->GetLineState(state); }
     bool SetLineState(const SerialLineState& state) override { return inner_->SetLineState(state); }
     bool SetBufferSizes(size_t in, size_t out) override { return inner_->SetBufferSizes(in, out); }
     long Write(const uint8_t* data, size_t count) override
     {
         const long taken = inner_->Write(data, count);
-        if (taken > 0)
-            written_.append(reinterpret_cast<const char*>(data), static_cast<size_t>(taken));
+        if (taken > 0) written_.append(reinterpret_cast<const char*>(data), static_cast<size_t>(taken));
         return taken;
     }
     bool WaitUntilSent(unsigned timeoutMs) override { return inner_->WaitUntilSent(timeoutMs); }
@@ -85,8 +88,7 @@ public:
     std::unique_ptr<SerialDevice> Open(const std::string& path) override
     {
         auto line = sim.Open(path);
-        if (!line)
-            return nullptr;
+        if (!line) return nullptr;
         return std::make_unique<RecordingSimLine>(std::move(line), written);
     }
     std::vector<SerialPortInfo> EnumeratePorts() override { return sim.EnumeratePorts(); }
@@ -100,8 +102,7 @@ protected:
 
     static void SetUpTestSuite()
     {
-        if (!TheDeviceCatalog().IsLoaded())
-            TheDeviceCatalog().Load(DataDir() + "/QXDevFil.dat");
+        if (!TheDeviceCatalog().IsLoaded()) TheDeviceCatalog().Load(DataDir() + "/QXDevFil.dat");
         if (!TheTabDefinitions().IsLoaded()) {
             std::string message;
             TheTabDefinitions().Load(DataDir() + "/", message);
@@ -143,8 +144,7 @@ protected:
         std::string error;
         auto reader = SimulatedReader::FromProfile(name, error);
         EXPECT_TRUE(reader) << error;
-        if (reader)
-            Attach(reader);
+        if (reader) Attach(reader);
         return reader;
     }
 
@@ -173,8 +173,7 @@ protected:
     {
         const CDevice* device = document->Device();
         for (const ControlBinding& binding : document->Bindings())
-            if (device->Settings()[static_cast<size_t>(binding.settingIndex)].tag == tag)
-                return &binding;
+            if (device->Settings()[static_cast<size_t>(binding.settingIndex)].tag == tag) return &binding;
         return nullptr;
     }
 
@@ -182,7 +181,8 @@ protected:
     size_t TakeCount(const std::string& text)
     {
         size_t count = 0;
-        for (size_t at = ports.written.find(text); at != std::string::npos; at = ports.written.find(text, at + 1))
+        for (size_t at = ports.written.find(text); at != std::string::npos;
+             at = ports.written.find(text, at + 1))
             ++count;
         ports.written.clear();
         return count;

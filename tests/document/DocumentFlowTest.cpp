@@ -18,10 +18,8 @@ protected:
     {
         ReaderModel& model = reader.Model();
         const SettingState* setting = model.Find(tag);
-        if (!setting)
-            return "<none>";
-        if (table < 0)
-            return model.Value(*setting);
+        if (!setting) return "<none>";
+        if (table < 0) return model.Value(*setting);
         return setting->values.at(static_cast<size_t>(table));
     }
 };
@@ -56,14 +54,17 @@ protected:
         ASSERT_TRUE(definitions.LoadText(kRows));
         document = MakeDocument(&definitions);
         reader = AttachText(kReader);
-        ASSERT_TRUE(document->Connect()) << (document->Device() ? document->Device()->LastStatusText() : "none") << " open=" << port.IsOpen();
+        ASSERT_TRUE(document->Connect())
+            << (document->Device() ? document->Device()->LastStatusText() : "none")
+            << " open=" << port.IsOpen();
         host.messages.clear();
         ports.written.clear();
     }
     int Id(const std::string& tag, int option = 0)
     {
         for (const ControlBinding& b : document->Bindings())
-            if (document->Device()->Settings()[static_cast<size_t>(b.settingIndex)].tag == tag && b.optionIndex == option)
+            if (document->Device()->Settings()[static_cast<size_t>(b.settingIndex)].tag == tag
+                && b.optionIndex == option)
                 return b.controlId;
         ADD_FAILURE() << "no control for " << tag;
         return 0;
@@ -107,10 +108,12 @@ TEST_F(SmallReaderTest, RefusedCommandIsShownUnderItsFirstControlsCaption)
     controls.SetText(Id("EDTONE"), "500");
     EXPECT_FALSE(document->WriteCurrentTable());
     ASSERT_FALSE(host.MessageTexts().empty());
-    EXPECT_EQ(host.MessageTexts().front().rfind("ERROR - Not all changes were written to the device.", 0), 0u);
+    EXPECT_EQ(
+        host.MessageTexts().front().rfind("ERROR - Not all changes were written to the device.", 0), 0u);
     ASSERT_EQ(frame.errorDialogs.size(), 1u);
     EXPECT_TRUE(frame.errorDialogs[0][0].empty());
-    EXPECT_EQ(frame.errorDialogs[0][1], (std::vector<std::string> { "Group Table 0", "----------------", "Edit One" }));
+    EXPECT_EQ(frame.errorDialogs[0][1],
+        (std::vector<std::string> { "Group Table 0", "----------------", "Edit One" }));
     EXPECT_TRUE(frame.errorDialogs[0][2].empty());
     EXPECT_TRUE(document->NotKnownCommands().empty() && document->OutOfRangeCommands().empty());
 }
@@ -121,7 +124,7 @@ TEST_F(SmallReaderTest, RangeCheckStopsTheCommandAndKeepsTheFocus)
         const char* text;
         bool accepted;
     } cases[] = { { "100", true }, { "0", true }, { "101", false }, { "-1", false },
-                  { "99999999999999999999", false }, { "4294967338", false } };
+        { "99999999999999999999", false }, { "4294967338", false } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         host.messages.clear();
@@ -130,7 +133,8 @@ TEST_F(SmallReaderTest, RangeCheckStopsTheCommandAndKeepsTheFocus)
         EXPECT_EQ(document->ValidationGate(), c.accepted);
         EXPECT_TRUE(document->InputValid()); // the gate sets it again for the next try
         if (!c.accepted) {
-            EXPECT_EQ(host.MessageTexts(), (std::vector<std::string> { "Please enter a value between 0 and 100" }));
+            EXPECT_EQ(
+                host.MessageTexts(), (std::vector<std::string> { "Please enter a value between 0 and 100" }));
             EXPECT_EQ(controls.FocusedControl(), Id("EDTONE"));
         }
     }
@@ -166,8 +170,8 @@ TEST_F(DocumentFlowTest, SameAllTablesValueGoesIntoEveryTableAndEveryWrite)
     auto reader = AttachProfile("5820bs");
     ASSERT_TRUE(document->Connect());
     EXPECT_TRUE(frame.tableEnabled);
-    EXPECT_EQ(frame.tableItems, (std::vector<std::string> { "Group Table 0", "Group Table 1", "Group Table 2",
-                                                            "Group Table 3" }));
+    EXPECT_EQ(frame.tableItems,
+        (std::vector<std::string> { "Group Table 0", "Group Table 1", "Group Table 2", "Group Table 3" }));
     document->OnTableChosen(2);
     ASSERT_EQ(document->Device()->CurrentTable(), 2);
     const ControlBinding* delay = BindingOf("232DLK");
@@ -193,8 +197,7 @@ TEST_F(DocumentFlowTest, OfflineConfigurationOfAModelWithTables)
 {
     int row = -1;
     for (int r = 0; r < TheDeviceCatalog().RowCount(); ++r)
-        if (TheDeviceCatalog().BaseNumber(r) == "80001017" && TheDeviceCatalog().IsVisible(r))
-            row = r;
+        if (TheDeviceCatalog().BaseNumber(r) == "80001017" && TheDeviceCatalog().IsVisible(r)) row = r;
     ASSERT_GE(row, 0);
     host.deviceChoices.push_back(row);
     ASSERT_TRUE(document->OfflineConfigure());

@@ -58,10 +58,12 @@ TEST_F(KstDocumentTest, EveryProfileRoundTripsByteForByte)
             const CDeviceSetting* reloaded = loaded->Device()->FindSetting("RADCOD");
             ASSERT_NE(reloaded, nullptr);
             if (codes->allowedValues != reloaded->allowedValues) {
-                std::erase_if(codes->allowedValues, [](const std::string& v) { return v == "7" || v == "127"; });
+                std::erase_if(
+                    codes->allowedValues, [](const std::string& v) { return v == "7" || v == "127"; });
                 countryCodesNarrowed = true;
             }
-        }        EXPECT_EQ(loaded->Description(), document->Description());
+        }
+        EXPECT_EQ(loaded->Description(), document->Description());
         EXPECT_EQ(loaded->DocumentEntry().baseNumber, document->DocumentEntry().baseNumber);
         EXPECT_EQ(loaded->DocumentEntry().catalogRow, document->DocumentEntry().catalogRow);
         ExpectSameDevice(*document->Device(), *loaded->Device());
@@ -143,7 +145,8 @@ TEST_F(KstDocumentTest, DamagedOrCutShortFileLeavesTheOpenDocumentUsable)
         host.messages.clear();
         EXPECT_FALSE(document->LoadFromBytes(good.substr(0, cut)));
         ASSERT_EQ(host.messages.size(), 1u);
-        EXPECT_EQ(host.messages[0].text.rfind("The file could not be read. It is damaged or incomplete: ", 0), 0u);
+        EXPECT_EQ(
+            host.messages[0].text.rfind("The file could not be read. It is damaged or incomplete: ", 0), 0u);
         EXPECT_EQ(document->Device(), device);
         EXPECT_EQ(document->Pages().size(), pages);
     }
@@ -174,7 +177,8 @@ TEST_F(KstDocumentTest, UnknownDeviceClassIsReportedAndAtomicSaveReplacesTheFile
     const std::string path = folder + "/reader.kst";
     ASSERT_TRUE(document->Save(path));
     ASSERT_TRUE(document->Save(path));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
 
     auto loaded = MakeDocument();
     ASSERT_TRUE(loaded->Load(path));

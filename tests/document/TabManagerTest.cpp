@@ -14,7 +14,7 @@
 namespace {
 
 CDeviceSetting Setting(const std::string& tag, int minimum, int maximum, const std::string& value,
-                       std::vector<std::string> allowed = {})
+    std::vector<std::string> allowed = {})
 {
     CDeviceSetting setting;
     setting.tag = tag;
@@ -29,11 +29,11 @@ CDeviceSetting Setting(const std::string& tag, int minimum, int maximum, const s
 
 // A row in file form; the product list 0x1 names device id 0.
 std::string Row(const std::string& command, const std::string& tab, const std::string& control,
-                const std::string& type, const std::string& group, const std::string& groupList = "None",
-                const std::string& secured = "N", const std::string& mask = "0x1", const std::string& help = "7")
+    const std::string& type, const std::string& group, const std::string& groupList = "None",
+    const std::string& secured = "N", const std::string& mask = "0x1", const std::string& help = "7")
 {
-    return command + "," + tab + "," + control + "," + type + "," + group + "," + mask + ",0,1,0," + groupList + ","
-        + secured + ",N," + help + "\n";
+    return command + "," + tab + "," + control + "," + type + "," + group + "," + mask + ",0,1,0," + groupList
+        + "," + secured + ",N," + help + "\n";
 }
 
 class TabManagerTest : public ::testing::Test {
@@ -57,8 +57,7 @@ protected:
     {
         std::vector<const PageItem*> found;
         for (const PageItem& item : page.items)
-            if (item.controlType == type)
-                found.push_back(&item);
+            if (item.controlType == type) found.push_back(&item);
         return found;
     }
 
@@ -150,8 +149,9 @@ TEST_F(TabManagerTest, RadioButtonsSkipNotAvailableAndSplitIntoTwoColumns)
 {
     device.Settings().push_back(Setting("RADONE", 0, 2, "2", { "0", "1", "2" }));
     device.Settings().push_back(Setting("RADTWO", 0, 4, "0", { "0", "1", "2", "3", "4" }));
-    const auto pages = Build(Row("RADONE", "Radios", "Power", "RADIO1", "None", "Off|N/A|On", "N", "0x1", "11|12|13")
-                             + Row("RADTWO", "Radios", "Mode", "RADIO2", "None", "A|B|C|D|E"));
+    const auto pages
+        = Build(Row("RADONE", "Radios", "Power", "RADIO1", "None", "Off|N/A|On", "N", "0x1", "11|12|13")
+            + Row("RADTWO", "Radios", "Mode", "RADIO2", "None", "A|B|C|D|E"));
     ASSERT_EQ(pages.size(), 1u);
 
     const auto one = Items(pages[0], "RADIO1");
@@ -191,11 +191,10 @@ TEST_F(TabManagerTest, RowFilterDropsPagesAndSameCaptionTwiceMakesTwoPages)
     device.Settings().push_back(Setting("KEEP02", 0, 1, "1"));
     device.Settings().push_back(Setting("HIDDEN", 0, 1, "1"));
     const auto pages = Build(Row("KEEP01", "First", "A", "CHECK", "None")
-                             // every row of this tab fails: wrong mask, bad "Secured", unknown tag, unused
-                             + Row("HIDDEN", "Gone", "B", "CHECK", "None", "None", "N", "0x2")
-                             + Row("HIDDEN", "Gone", "B", "CHECK", "None", "None", "X")
-                             + Row("NOSUCH", "Gone", "C", "CHECK", "None")
-                             + Row("KEEP02", "First", "D", "CHECK", "None"));
+        // every row of this tab fails: wrong mask, bad "Secured", unknown tag, unused
+        + Row("HIDDEN", "Gone", "B", "CHECK", "None", "None", "N", "0x2")
+        + Row("HIDDEN", "Gone", "B", "CHECK", "None", "None", "X")
+        + Row("NOSUCH", "Gone", "C", "CHECK", "None") + Row("KEEP02", "First", "D", "CHECK", "None"));
     // HIDDEN is described (by the hidden row), so it is on no page at all, not on the extra one.
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(pages[0].caption, "First");
@@ -243,19 +242,22 @@ TEST_F(TabManagerTest, TooManyTabsBuildsThirtyAndSaysSo)
     const auto pages = Build(rows);
     ASSERT_EQ(pages.size(), 30u);
     EXPECT_EQ(pages[29].caption, "Tab 29");
-    EXPECT_EQ(host.MessageTexts(), (std::vector<std::string> { "Too many tabs to build, only building first 30" }));
+    EXPECT_EQ(
+        host.MessageTexts(), (std::vector<std::string> { "Too many tabs to build, only building first 30" }));
 }
 
 TEST_F(TabManagerTest, UnknownTypeIsReportedAndTheRestIsBuilt)
 {
     device.Settings().push_back(Setting("ODDONE", 0, 1, "0"));
     device.Settings().push_back(Setting("GOODIE", 0, 1, "0"));
-    const auto pages = Build(Row("ODDONE", "Page", "Odd", "SLIDER", "None") + Row("GOODIE", "Page", "Good", "CHECK", "None"));
+    const auto pages = Build(
+        Row("ODDONE", "Page", "Odd", "SLIDER", "None") + Row("GOODIE", "Page", "Good", "CHECK", "None"));
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(Items(pages[0], "CHECK").size(), 1u);
     EXPECT_EQ(host.MessageTexts(),
-              (std::vector<std::string> { "CTabManager::DetermineSize unknown control type. Please contact program vendor.",
-                                          "CTabManager::AddControl unknown control type. Please contact program vendor." }));
+        (std::vector<std::string> {
+            "CTabManager::DetermineSize unknown control type. Please contact program vendor.",
+            "CTabManager::AddControl unknown control type. Please contact program vendor." }));
 }
 
 // Every visible model, prepared offline from the shipped data files: the layout rules hold on
@@ -273,8 +275,7 @@ TEST(ShippedPagesTest, EveryModelLaysOutWithinItsPages)
     FixedTextMeasurer measurer;
     int models = 0;
     for (int row = 0; row < catalog.RowCount(); ++row) {
-        if (!catalog.IsVisible(row))
-            continue;
+        if (!catalog.IsVisible(row)) continue;
         SCOPED_TRACE(catalog.Field(row, CatalogColumn::ProductName));
         ++models;
         CDevice device;
