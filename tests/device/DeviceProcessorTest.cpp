@@ -4,6 +4,7 @@
 #include "DeviceTestBench.h"
 
 #include "device/CDevice.h"
+#include "device/CImageDevice.h"
 #include "device/CMatrixDevice.h"
 #include "device/CMatrixRFBaseDevice.h"
 #include "transfer/HCOMMAND_PROCESSOR.h"
@@ -162,6 +163,30 @@ TEST_F(DeviceProcessorTest, FlashLineSetupFollowsTheLinkCode)
     EXPECT_EQ(after, syn + "I\r");
     EXPECT_NE(ports.written.find(syn + "G921600\r"), std::string::npos);
     EXPECT_NE(ports.written.find(syn + "G300\r"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+class FamilyBracketsTest : public DeviceBench { };
+
+TEST_F(FamilyBracketsTest, MatrixUpdateBracketAndImagerBeeperPair)
+{
+    Attach(ReaderProfileText("QX80001004-015", "5620SR", "115200 8N1", kSettings, 1, "matrix"));
+    ASSERT_EQ(port.OpenPort("COM5:115200,N,8,1"), CSerComm::kOpenOk);
+    CMatrixDevice matrix(&port);
+    matrix.BeginSettingsWrite();
+    matrix.EndSettingsWrite();
+    EXPECT_EQ(TakeFrames(), (Strings { "MNUUPD0!", "MNUUPD1!" }));
+
+    CImageDevice imager(&port);
+    CommandErrors errors;
+    EXPECT_TRUE(imager.WriteCommands("TST1002.", nullptr, errors));
+    EXPECT_EQ(TakeFrames(), (Strings { "mnubep0!", "mnubep0!", "TST1002.", "mnubep1!", "mnubep1!" }));
+    CDevice plain(&port);
+    plain.BeginSettingsWrite();
+    EXPECT_TRUE(TakeFrames().empty());
 }
 
 } // namespace
