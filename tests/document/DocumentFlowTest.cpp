@@ -193,6 +193,33 @@ TEST_F(DocumentFlowTest, SameAllTablesValueGoesIntoEveryTableAndEveryWrite)
     EXPECT_EQ(controls.GetText(reread->controlId), "250");
 }
 
+TEST_F(DocumentFlowTest, WriteCurrentTableSwitchesTheReaderAndReadsTheTableBack)
+{
+    auto reader = AttachProfile("5820bs");
+    ASSERT_TRUE(document->Connect());
+    document->OnTableChosen(1);
+    const ControlBinding* minimum = BindingOf("C39MIN");
+    ASSERT_NE(minimum, nullptr);
+    controls.SetText(minimum->controlId, "7");
+    const int connectsBefore
+        = static_cast<int>(std::count_if(host.progressWindows.begin(), host.progressWindows.end(),
+            [](const auto& window) { return window->title == "Connecting To Device"; }));
+
+    document->WriteCurrentTable();
+    EXPECT_EQ(ReaderValue(*reader, "C39MIN", 1), "7");
+    EXPECT_EQ(ReaderValue(*reader, "C39MIN", 0), "0");
+    // Several tables: the table is read back, not the whole reader.
+    const auto& write = host.progressWindows.back();
+    EXPECT_EQ(write->title, "Writing New Settings to Device");
+    EXPECT_EQ(write->currentSteps, (std::vector<int> { 0, 1, 2 }));
+    const int connectsAfter
+        = static_cast<int>(std::count_if(host.progressWindows.begin(), host.progressWindows.end(),
+            [](const auto& window) { return window->title == "Connecting To Device"; }));
+    EXPECT_EQ(connectsAfter, connectsBefore);
+    EXPECT_EQ(document->Device()->CurrentTable(), 1);
+    EXPECT_EQ(controls.GetText(BindingOf("C39MIN")->controlId), "7");
+}
+
 TEST_F(DocumentFlowTest, OfflineConfigurationOfAModelWithTables)
 {
     int row = -1;
