@@ -92,6 +92,11 @@ CMainFrame::CMainFrame(CKestrelApp& app, CQLMenuDoc& document) : app_(app), docu
 
 CMainFrame::~CMainFrame()
 {
+    // Children (actions, the page view) go away after this body; nothing may call back into
+    // the half-destroyed window while they do.
+    disconnect(qApp, nullptr, this, nullptr);
+    tabView_->disconnect(this);
+    disconnect(&app_.Host(), nullptr, this, nullptr);
     document_.SetFrame(nullptr);
     document_.SetControls(nullptr);
 }

@@ -78,7 +78,13 @@ bool GuiBench::Start()
         dialog->accept();
     });
     watcher_.start();
-    return app_->InitInstance(options);
+    const bool started = app_->InitInstance(options);
+    // Focus only moves inside the active window; the offscreen platform activates none by itself.
+    if (app_->Frame()) {
+        app_->Frame()->activateWindow();
+        QApplication::setActiveWindow(app_->Frame());
+    }
+    return started;
 }
 
 CMainFrame& GuiBench::Frame()
@@ -134,6 +140,10 @@ int GuiBench::RunStartupChoice(std::deque<ConfigChoice> choices)
     WhenModal(clicker, alive);
     const int result = Frame().RunStartupChoice();
     *alive = false;
+    // Progress windows came and went; give the main window back the activation.
+    Frame().activateWindow();
+    QApplication::setActiveWindow(&Frame());
+    QApplication::processEvents();
     return result;
 }
 
