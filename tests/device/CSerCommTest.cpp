@@ -169,7 +169,7 @@ TEST_F(CSerCommPty, ReadBytesNeverWaitsLongerThanTheCap)
     const auto waited =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(waited, 590);
-    EXPECT_LE(waited, 750);
+    EXPECT_LE(waited, 1000);  // far below the 5000 asked for, with room for a loaded machine
 
     // Fewer bytes than wanted: what is there after the wait, and no more than asked for.
     ports.Line().WriteMaster("AB");
