@@ -104,8 +104,7 @@ public:
     explicit Status(HModemPeer& peer) : peer_(peer) { }
     bool MayContinue(unsigned bytesMoved, unsigned) override
     {
-        std::lock_guard lock(peer_.mutex_);
-        return peer_.MayContinueLocked(bytesMoved);
+        return peer_.MayContinue(bytesMoved);
     }
     bool MayContinue(unsigned bytesMoved, unsigned totalBytes, bool) override
     {
@@ -302,6 +301,42 @@ void HModemPeer::StartWorker(bool receiving, std::string data, unsigned mode, un
     worker_ = std::thread(&HModemPeer::WorkerMain, this, receiving, std::move(data), mode, maximum, settings_);
 }
 
+// Answers the receiver's `C` with EOT and waits for its ACK.
+int HModemPeer::SendNothing(HCOMM& link, const HModemPeerSettings& settings)
+{
+    HSTRING byte(4);
+    link.ZeroElapsedTime();
+    for (;;) {
+        if (link.ElapsedTime() >= settings.startTimeOut)
+            return HMODEM_NO_START_CHARACTER;
+        if (!MayContinue(0))
+            return HMODEM_WE_CANCELLED;
+        link.Read(&byte, 1, settings.byteTimeOut);
+        if (byte.Length() == 1 && byte[0] == 'C')
+            break;
+    }
+    for (unsigned attempt = 0; attempt <= settings.retryLimit; ++attempt) {
+        const unsigned char eot = kEot;
+        HSTRING out(&eot, 1, false);
+        link.Write(&out);
+        link.ZeroElapsedTime();
+        while (link.ElapsedTime() < settings.responseTimeOut) {
+            link.Read(&byte, 1, settings.byteTimeOut);
+            if (byte.Length() == 1 && byte[0] == kAck)
+                return HMODEM_NO_DATA;
+            if (!MayContinue(0))
+                return HMODEM_WE_CANCELLED;
+        }
+    }
+    return HMODEM_RECEIVER_UNRESPONSIVE;
+}
+
+bool HModemPeer::MayContinue(unsigned bytesMoved)
+{
+    std::lock_guard lock(mutex_);
+    return MayContinueLocked(bytesMoved);
+}
+
 void HModemPeer::WorkerMain(bool receiving, std::string data, unsigned mode, unsigned maximum,
                             HModemPeerSettings settings)
 {
@@ -322,6 +357,10 @@ void HModemPeer::WorkerMain(bool receiving, std::string data, unsigned mode, uns
         HSTRING received(1024, true);
         result = modem.Receive(&received, maximum);
         moved.assign(reinterpret_cast<const char*>(received.Data()), received.Length());
+    } else if (data.empty()) {
+        // Nothing to send: end at once, which a receiver takes as a complete, empty transfer
+        // (HMODEM itself would not start without data, and the host would wait in vain).
+        result = SendNothing(link, settings);
     } else {
         // No start command: the host asked already, and its receiver is sending `C`.
         result = modem.Transmit(reinterpret_cast<const unsigned char*>(data.data()), unsigned(data.size()), nullptr,

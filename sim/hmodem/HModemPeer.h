@@ -12,7 +12,8 @@
 // Starting a transfer from the line (the frame is SYN 'H', a text, CR):
 //   "R"          the reader receives; the host's transmitter follows at once
 //   "T" [mode]   the reader sends Model().transferToSend with a header block and the given
-//                compression mode (decimal, 0 when absent); the host's receiver follows
+//                compression mode (decimal, 0 when absent); the host's receiver follows.
+//                With nothing to send the reader answers the first `C` with EOT at once.
 // Any other text is ignored. Commands of the reader's own command set that answer with a
 // transfer (firmware downloads, pictures) call StartReceive or StartTransmit while answering
 // and then hand the byte stream over with ReaderEngine::Delegate(peer).
@@ -33,6 +34,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+class HCOMM;
 
 struct HModemFaults {
     // The k-th data block on the line (either direction) has byte `corruptOffset` inverted:
@@ -100,7 +103,8 @@ public:
     void StartReceive(unsigned maximum);
     void StartTransmit(const std::string& data, unsigned compressionMode);
 
-    // Waits until the current transfer's worker has returned; false on time-out.
+    // Waits until the current transfer's worker has returned; false on time-out. The reader
+    // hears the host only while the line is serviced: keep calling the line meanwhile.
     bool WaitFinished(unsigned timeOutMs);
     HModemOutcome Outcome() const;
 
@@ -121,6 +125,8 @@ private:
     bool RunCommand(const std::string& text, ReaderModel& model);
     void StartWorker(bool receiving, std::string data, unsigned mode, unsigned maximum);
     void StopWorker();
+    int SendNothing(HCOMM& link, const HModemPeerSettings& settings);
+    bool MayContinue(unsigned bytesMoved);
     void WorkerMain(bool receiving, std::string data, unsigned mode, unsigned maximum, HModemPeerSettings settings);
     // Sends the outbox; publishes a finished transfer into the model. False once finished.
     bool Pump(ReaderModel& model, ReaderOutput& output);

@@ -78,6 +78,19 @@ public:
     int retries = 0;
 };
 
+// The reader only hears the host while the host uses the line (on a paced line the host's
+// last ACK is still on the wire when its receiver returns), so keep servicing it.
+bool WaitForReader(SimulatedReader& reader, SerialDevice& line, unsigned timeOutMs = 10000)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeOutMs);
+    while (!reader.HModem().WaitFinished(5)) {
+        line.InputCount();
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+    }
+    return true;
+}
+
 enum class Data { Random, Text, Image };
 
 std::string MakeData(Data kind, size_t length)
@@ -145,7 +158,7 @@ protected:
         if (hostError)
             *hostError = modem.LastError().Text() ? std::string(modem.LastError().Text(), modem.LastError().Length())
                                                   : std::string();
-        EXPECT_TRUE(reader_->HModem().WaitFinished(10000));
+        EXPECT_TRUE(WaitForReader(*reader_, *line_));
         return result;
     }
 
@@ -165,7 +178,7 @@ protected:
         if (hostError)
             *hostError = std::string(modem.LastError().Text() ? modem.LastError().Text() : "",
                                      modem.LastError().Length());
-        EXPECT_TRUE(reader_->HModem().WaitFinished(10000));
+        EXPECT_TRUE(WaitForReader(*reader_, *line_));
         return result;
     }
 
@@ -283,7 +296,7 @@ TEST_F(HModemPeerTest, HostToReaderRecoversFromBlockFaults)
                                      reinterpret_cast<const unsigned char*>(start.data()), 4, false, true, mode),
                       HMODEM_SUCCESS)
                 << modem.LastError().Text();
-            ASSERT_TRUE(reader_->HModem().WaitFinished(10000));
+            ASSERT_TRUE(WaitForReader(*reader_, *line_));
             EXPECT_EQ(Outcome().result, HMODEM_SUCCESS) << Outcome().lastError;
             EXPECT_EQ(Outcome().data, data);
             EXPECT_GT(status_.retries, 0);
@@ -390,6 +403,72 @@ TEST_F(HModemPeerTest, ReaderToHostRecoversFromBlockFaultsAndReportsItsCancel)
     EXPECT_EQ(Outcome().result, HMODEM_WE_CANCELLED);
     EXPECT_EQ(Outcome().lastError, "We (transmitter) terminated HMODEM");
     ExpectReaderAnswersMenus();
+}
+
+TEST_F(HModemPeerTest, ReaderWithNothingToSendEndsAtOnce)
+{
+    std::string received = "stale";
+    EXPECT_EQ(ReceiveFromReader({}, 0, received), HMODEM_SUCCESS);
+    EXPECT_EQ(received, "");
+    EXPECT_EQ(Outcome().result, HMODEM_NO_DATA);
+    ExpectReaderAnswersMenus();
+}
+
+TEST_F(HModemPeerTest, CommandsStartATransferThroughTheEngine)
+{
+    // What a reader command that answers with a download does: start the receiver and hand
+    // the byte stream over. The host's transmitter then needs no start command of its own.
+    HModemPeer& peer = reader_->HModem();
+    peer.StartReceive(1u << 16);
+    reader_->Engine().Delegate(peer.shared_from_this());
+    const std::string data = MakeData(Data::Text, 3000);
+    HMODEM modem(comm_.get(), &status_, nullptr);
+    Configure(modem);
+    EXPECT_EQ(modem.Transmit(reinterpret_cast<const unsigned char*>(data.data()), unsigned(data.size()), nullptr, 0,
+                             false, true, 8),
+              HMODEM_SUCCESS);
+    ASSERT_TRUE(WaitForReader(*reader_, *line_));
+    EXPECT_EQ(Outcome().data, data);
+    ExpectReaderAnswersMenus();
+}
+
+// At line speed the replies come back behind the bytes that caused them, with the reader's
+// own retries arriving between the host's calls.
+TEST(HModemPeerPacedTest, TransfersAtLineSpeedBothWays)
+{
+    auto reader = std::make_shared<SimulatedReader>(simtest::ParseProfile(simtest::SmallProfile({}, "115200 8N1")));
+    reader->SetPacing(true);
+    HModemFaults faults;
+    faults.corruptBlock = 2;
+    reader->HModem().SetFaults(faults);
+    auto line = reader->OpenLine();
+    ASSERT_NE(line, nullptr);
+    simtest::SetHostFormat(*line, 115200, 'N', 8);
+    LineComm comm(*line);
+    CountingStatus status;
+
+    const std::string data = MakeData(Data::Random, 3500);
+    {
+        HMODEM modem(&comm, &status, nullptr);
+        modem.ResponseTimeOut = 2;
+        const std::string start = "\x16HR\r";
+        EXPECT_EQ(modem.Transmit(reinterpret_cast<const unsigned char*>(data.data()), unsigned(data.size()),
+                                 reinterpret_cast<const unsigned char*>(start.data()), 4, false, true, 0),
+                  HMODEM_SUCCESS);
+        ASSERT_TRUE(WaitForReader(*reader, *line));
+        EXPECT_EQ(reader->HModem().Outcome().data, data);
+        EXPECT_GT(status.retries, 0);
+    }
+    {
+        reader->Model().transferToSend = data;
+        const std::string start = "\x16HT0\r";
+        line->Write(reinterpret_cast<const uint8_t*>(start.data()), start.size());
+        HMODEM modem(&comm, &status, nullptr);
+        HSTRING received(1024, true);
+        EXPECT_EQ(modem.Receive(&received, 1u << 16), HMODEM_SUCCESS);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(received.Data()), received.Length()), data);
+        ASSERT_TRUE(WaitForReader(*reader, *line));
+    }
 }
 
 TEST_F(HModemPeerTest, UnknownRequestIsIgnoredAndTheReaderCarriesOn)
