@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <cstdio>
+#include <cstdlib>
 
 CKestrelApp::CKestrelApp() : startup_(store_) {}
 
@@ -61,6 +63,8 @@ bool CKestrelApp::InitInstance(const AppOptions& options)
     startup_.LoadPreferences();
     preferences_ = startup_.Preferences();
     ApplyPreferences();
+    if (!options.portPath.empty() && !UsePortPath(options.portPath))
+        std::fprintf(stderr, "kestrel: no serial port has the path %s\n", options.portPath.c_str());
     StartHotPlug();
 
     if (options.waitForSplash)
@@ -82,6 +86,21 @@ void CKestrelApp::ApplyPreferences()
     port_.SetPortNumber(preferences_.comPort);
     port_.SetBaudLimits(preferences_.maxBaud, preferences_.minBaud);
     port_.SetDtrMode(preferences_.dtrConfiguration);
+}
+
+bool CKestrelApp::UsePortPath(const std::string& path)
+{
+    auto* machinePorts = dynamic_cast<LinuxSerialPortSystem*>(&TheSerialPortSystem());
+    if (!machinePorts)
+        return false;
+    machinePorts->Rescan();
+    const std::string name = machinePorts->PortNameForDevice(path);
+    if (name.size() <= 3)
+        return false;
+    preferences_.comPort = std::atoi(name.c_str() + 3);
+    preferences_.LoadBaudLimits(store_, startup_.Vendor().companyRegKey, preferences_.comPort);
+    ApplyPreferences();
+    return true;
 }
 
 void CKestrelApp::StartHotPlug()

@@ -24,6 +24,9 @@ struct AppOptions {
     StartupOptions startup;
     bool showStartupChoice = true; // tests drive the choice themselves
     bool waitForSplash = true;     // step 15: keep running messages until the splash closes
+    // Use the port with this device path for this run (./run points it at the simulator's
+    // pseudo-terminal); the stored preference is left alone.
+    std::string portPath;
 };
 
 class CKestrelApp final : public QObject {
@@ -52,6 +55,7 @@ public:
 
 private:
     void StartHotPlug();
+    bool UsePortPath(const std::string& path);
 
     SettingsStore store_;
     StartupModel startup_;

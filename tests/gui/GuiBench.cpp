@@ -30,6 +30,14 @@ GuiBench::GuiBench(const std::string& profile)
     InstallSerialPortSystem(&ports_);
 }
 
+GuiBench::GuiBench(MachinePorts machine) : portPath_(std::move(machine.portPath))
+{
+    ::setenv("KESTREL_USER_HIVE", dir_.filePath(QStringLiteral("user.hive")).toLocal8Bit().constData(), 1);
+    ::setenv("KESTREL_MACHINE_HIVE", dir_.filePath(QStringLiteral("machine.hive")).toLocal8Bit().constData(), 1);
+    SetUserAbort(false);
+    InstallSerialPortSystem(nullptr);
+}
+
 GuiBench::~GuiBench()
 {
     app_.reset();
@@ -46,6 +54,7 @@ bool GuiBench::Start()
     options.startup.advancedUserPrivileges = 0;
     options.showStartupChoice = false;
     options.waitForSplash = false;
+    options.portPath = portPath_;
     app_->Host().SetMessageHook([this](const std::string& text, MsgButtons buttons, MsgIcon icon, int defaultButton)
                                     -> std::optional<MsgAnswer> {
         messages.push_back({ text, buttons, icon, defaultButton });

@@ -35,6 +35,12 @@ class GuiBench {
 public:
     // profile: a shipped simulator profile name, or "" for no reader at all.
     explicit GuiBench(const std::string& profile);
+    // The machine's own ports (pseudo-terminals of kestrel-sim included) instead of the
+    // in-process reader; `portPath` is used as the program's --port-path.
+    struct MachinePorts {
+        std::string portPath;
+    };
+    explicit GuiBench(MachinePorts machine);
     ~GuiBench();
 
     bool Start();
@@ -71,6 +77,7 @@ private:
     static void WhenModal(std::function<bool(QWidget*)> handler, std::shared_ptr<bool> alive);
     QTemporaryDir dir_;
     QTimer watcher_;
+    std::string portPath_;
     SimPortSystem ports_;
     std::shared_ptr<SimulatedReader> reader_;
     std::unique_ptr<CKestrelApp> app_;
