@@ -445,6 +445,11 @@ void HModemPeer::WriteOutgoingLocked(std::string bytes)
     if (muted_ || bytes.empty())
         return;
     if (receiving_) {
+        // The receiver answers only once it is done with what came before (a NAK or ESC after
+        // draining the line): a block it answers in the middle was cut short by the host, and
+        // the next byte starts something new. The header is still to come after the probe's ACK.
+        if (inState_ == InState::Block)
+            inState_ = InState::Top;
         if (bytes.size() == 1 && uint8_t(bytes[0]) == kAck && blockAnswerPending_ && active_.nakBlocks > 0) {
             bytes[0] = static_cast<char>(kNak);
             --active_.nakBlocks;

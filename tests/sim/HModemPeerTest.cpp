@@ -471,6 +471,33 @@ TEST(HModemPeerPacedTest, TransfersAtLineSpeedBothWays)
     }
 }
 
+// A NAK that reaches the host while its next block is half on the wire makes it throw the
+// rest of that block away; the reader's faults must still find the later blocks and the end.
+TEST(HModemPeerPacedTest, FaultsStayInStepAfterTheHostCutsABlockShort)
+{
+    auto reader = std::make_shared<SimulatedReader>(simtest::ParseProfile(simtest::SmallProfile({}, "115200 8N1")));
+    reader->SetPacing(true);
+    HModemFaults faults;
+    faults.nakBlocks = 1;
+    faults.silentAtEnd = true;
+    reader->HModem().SetFaults(faults);
+    auto line = reader->OpenLine();
+    ASSERT_NE(line, nullptr);
+    simtest::SetHostFormat(*line, 115200, 'N', 8);
+    LineComm comm(*line);
+    CountingStatus status;
+
+    const std::string data = MakeData(Data::Random, 3000);
+    HMODEM modem(&comm, &status, nullptr);
+    modem.ResponseTimeOut = 1;
+    const std::string start = "\x16HR\r";
+    EXPECT_EQ(modem.Transmit(reinterpret_cast<const unsigned char*>(data.data()), unsigned(data.size()),
+                             reinterpret_cast<const unsigned char*>(start.data()), 4, false, true, 0),
+              HMODEM_RECEIVER_UNRESPONSIVE);
+    EXPECT_STREQ(modem.LastError().Text(), "Receiver is unresponsive to finish request");
+    EXPECT_GT(status.retries, 0);
+}
+
 TEST_F(HModemPeerTest, UnknownRequestIsIgnoredAndTheReaderCarriesOn)
 {
     EXPECT_EQ(simtest::Exchange(*line_, "\x16HX\r"), "");
