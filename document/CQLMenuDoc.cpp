@@ -749,7 +749,8 @@ bool CQLMenuDoc::ReadDocument(std::string_view bytes)
         // The document becomes a device without settings: no page is built.
         ShowMessage(kNotCompatibleFile);
         device_->Settings().clear();
-        FillTableChooser();
+        chosenTable_ = 0;
+        if (frame_) frame_->FillTableChooser({}, -1, false);
         modified_ = false;
         return false;
     }
