@@ -6,6 +6,8 @@
 #include "app/view/SplashDisplay.h"
 #include "catalog/CDeviceSetting.h"
 #include "document/CQLMenuDoc.h"
+#include "document/ConfigurationPrint.h"
+#include "ui/QtCanvas.h"
 #include "document/view/CCommandErrorsDlg.h"
 #include "document/view/CFileDescriptionDlg.h"
 #include "document/view/CMainTabView.h"
@@ -22,6 +24,10 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
+#include <QPageSetupDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QToolBar>
 
 namespace {
@@ -202,9 +208,8 @@ void CMainFrame::BuildMenus()
 
     // Entries whose work comes with later parts of the program stay visible but greyed, and
     // say so in their tooltip, instead of doing nothing when chosen.
-    for (Command later : { Command::PrintCloning, Command::PrintKestrelBarcode, Command::WriteFirmware,
-                           Command::DataEditingWizards, Command::PrintConfiguration, Command::PrintPreview,
-                           Command::PrintSetup }) {
+    for (Command later :
+         { Command::PrintCloning, Command::PrintKestrelBarcode, Command::WriteFirmware, Command::DataEditingWizards }) {
         actions_[later]->setToolTip(actions_[later]->toolTip() + QStringLiteral(" (") + QString::fromLatin1(kNotYet)
                                     + QStringLiteral(")"));
     }
@@ -213,6 +218,9 @@ void CMainFrame::BuildMenus()
     connect(actions_[Command::Save], &QAction::triggered, this, &CMainFrame::SaveDocument);
     connect(actions_[Command::SaveAs], &QAction::triggered, this, &CMainFrame::SaveDocumentAs);
     connect(actions_[Command::Preferences], &QAction::triggered, this, &CMainFrame::Preferences);
+    connect(actions_[Command::PrintConfiguration], &QAction::triggered, this, &CMainFrame::PrintConfiguration);
+    connect(actions_[Command::PrintPreview], &QAction::triggered, this, &CMainFrame::PrintPreview);
+    connect(actions_[Command::PrintSetup], &QAction::triggered, this, &CMainFrame::PrintSetup);
     connect(actions_[Command::Exit], &QAction::triggered, this, &QWidget::close);
     connect(actions_[Command::Cut], &QAction::triggered, tabView_, &CMainTabView::Cut);
     connect(actions_[Command::Copy], &QAction::triggered, tabView_, &CMainTabView::Copy);
@@ -320,9 +328,9 @@ void CMainFrame::UpdateCommandStates()
     actions_[Command::PrintCloning]->setEnabled(false);
     actions_[Command::PrintKestrelBarcode]->setEnabled(false);
     actions_[Command::DataEditingWizards]->setEnabled(false);
-    actions_[Command::PrintConfiguration]->setEnabled(false);
-    actions_[Command::PrintPreview]->setEnabled(false);
-    actions_[Command::PrintSetup]->setEnabled(false);
+    const bool hasDevice = document_.Device() != nullptr;
+    actions_[Command::PrintConfiguration]->setEnabled(hasDevice);
+    actions_[Command::PrintPreview]->setEnabled(hasDevice);
     // No command is bound to the radio firmware entry: it is always greyed.
     actions_[Command::WriteRadioFirmware]->setEnabled(false);
     actions_[Command::NextPage]->setEnabled(tabView_->CanNext());
@@ -613,4 +621,70 @@ void CMainFrame::ShowHelpFor(int controlId)
     if (!help_)
         help_ = new HelpWindow(this);
     help_->ShowTopic(helpId, QString::fromStdString(binding->caption), details);
+}
+
+// ---- printing ---------------------------------------------------------------------------------------------
+
+int CMainFrame::PaintConfiguration(QPrinter& printer)
+{
+    const CDevice* device = document_.Device();
+    if (!device)
+        return 0;
+    ConfigurationPrint print(ConfigurationPrint::BuildRows(document_.Bindings(), *device));
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return 0;
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    QtCanvas canvas(painter, &printer, page.width(), page.height(), printer.logicalDpiX(), printer.logicalDpiY());
+    const int pages = print.Prepare(canvas);
+    for (int i = 0; i < pages; ++i) {
+        canvas.StartPage();
+        print.DrawPage(canvas, i);
+        canvas.EndPage();
+    }
+    painter.end();
+    return pages;
+}
+
+bool CMainFrame::PrintConfiguration()
+{
+    if (!document_.Device() || !document_.ValidationGate())
+        return false;
+    document_.CollectValues();
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    // Without an installed printer the configuration goes into a PDF file.
+    if (QPrinterInfo::availablePrinters().isEmpty() || printer_->outputFormat() == QPrinter::PdfFormat) {
+        FileRequest request;
+        request.kind = FileDialogKind::Save;
+        request.title = "Print Configuration to PDF";
+        request.filter = "PDF Files (*.pdf)";
+        request.defaultExtension = ".pdf";
+        std::string file;
+        if (!TheHost().ChooseFile(request, file))
+            return false;
+        printer_->setOutputFormat(QPrinter::PdfFormat);
+        printer_->setOutputFileName(QString::fromStdString(file));
+    }
+    return PaintConfiguration(*printer_) > 0;
+}
+
+void CMainFrame::PrintPreview()
+{
+    if (!document_.Device() || !document_.ValidationGate())
+        return;
+    document_.CollectValues();
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(printer_.get(), this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) { PaintConfiguration(*printer); });
+    preview.exec();
+}
+
+void CMainFrame::PrintSetup()
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPageSetupDialog setup(printer_.get(), this);
+    setup.exec();
 }

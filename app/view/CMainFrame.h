@@ -25,6 +25,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QToolBar;
+class QPrinter;
 
 // Every command of the menu, for lookups by tests and the enabled rules.
 enum class Command {
@@ -84,6 +85,13 @@ public:
     bool SaveDocumentAs();
     void About();
     void ShowHelpFor(int controlId);
+    // Prints the configuration table: on the default printer, or into a PDF file the user
+    // names when no printer is installed. False when nothing was printed.
+    bool PrintConfiguration();
+    void PrintPreview();
+    void PrintSetup();
+    // Paints the configuration table on `printer`; the page count.
+    int PaintConfiguration(QPrinter& printer);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -117,4 +125,5 @@ private:
     QPointer<HelpWindow> help_;
     std::string path_;
     bool inStartupChoice_ = false;
+    std::unique_ptr<QPrinter> printer_;
 };

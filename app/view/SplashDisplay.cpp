@@ -62,7 +62,7 @@ void SplashDisplay::ShowTimed()
     setModal(false);
     show();
     raise();
-    QTimer::singleShot(kDisplayMs, this, [this] { done(QDialog::Accepted); });
+    QTimer::singleShot(kDisplayMs, Qt::PreciseTimer, this, [this] { done(QDialog::Accepted); });
 }
 
 void SplashDisplay::mousePressEvent(QMouseEvent*)
