@@ -498,6 +498,21 @@ TEST(HModemPeerPacedTest, FaultsStayInStepAfterTheHostCutsABlockShort)
     EXPECT_GT(status.retries, 0);
 }
 
+TEST_F(HModemPeerTest, ReaderThatGaveUpWhileTheHostWasAwayAnswersTheNextCommand)
+{
+    // The host asks the reader to receive, then sends nothing: the reader's `C`s go unanswered
+    // and it gives up on its own while nobody services the line.
+    const std::string start = "\x16HR\r";
+    line_->Write(reinterpret_cast<const uint8_t*>(start.data()), start.size());
+    ASSERT_TRUE(reader_->HModem().WaitFinished(5000));
+    EXPECT_EQ(Outcome().result, HMODEM_BAD_BLOCK_SIZE);
+    EXPECT_EQ(Outcome().lastError, "Illegal HModem block size received for first block");
+    // Its `C`s and ESC arrive first, then the answer to the command.
+    const std::string reply = simtest::Menu(*line_, "BEPVOL?.");
+    EXPECT_EQ(reply.substr(0, 4), "CCC\x1B");
+    EXPECT_NE(reply.find("BEPVOL2"), std::string::npos);
+}
+
 TEST_F(HModemPeerTest, UnknownRequestIsIgnoredAndTheReaderCarriesOn)
 {
     EXPECT_EQ(simtest::Exchange(*line_, "\x16HX\r"), "");
