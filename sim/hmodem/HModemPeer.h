@@ -16,13 +16,18 @@
 //                With nothing to send the reader answers the first `C` with EOT at once.
 // Any other text is ignored. Commands of the reader's own command set that answer with a
 // transfer (firmware downloads, pictures) call StartReceive or StartTransmit while answering
-// and then hand the byte stream over with ReaderEngine::Delegate(peer).
+// and then hand the byte stream over with ReaderEngine::Delegate(peer) (from the engine's
+// own answer, such as the SYN-N one: a frame handler whose Feed then returns false would
+// end the hand-over at once).
 //
 // What the reader received on success is kept in Model().transferReceived; Outcome() has the
 // result code, the last-error text and the bytes of the last transfer in either case.
 //
 // Faults (HModemFaults) are deterministic: they are counted in data blocks on the line, from
-// 1, in the order the blocks appear (a block sent again counts again), and each fires once.
+// 1, in the order the blocks appear (a block sent again counts again, and so does one the
+// host cut short by flushing its output), and each fires once. A transfer that fails keeps
+// the reader busy until its own HMODEM gives up, as on a reader; bytes sent meanwhile go to
+// the transfer.
 #pragma once
 
 #include "sim/ReaderEngine.h"
