@@ -319,8 +319,6 @@ void CMainFrame::BuildStatusBar()
 
 void CMainFrame::UpdateCommandStates()
 {
-    const bool busy = QApplication::activeModalWidget() != nullptr;
-    (void)busy;
     actions_[Command::WriteSettings]->setEnabled(document_.CanWriteCurrentTable());
     actions_[Command::WriteAllTables]->setEnabled(document_.CanWriteAllTables());
     // Their work arrives with the firmware, bar code and wizard parts of the program.

@@ -5,6 +5,7 @@
 #include "GuiBench.h"
 
 #include "app/view/CMainFrame.h"
+#include "app/view/CPreferencesDlg.h"
 #include "document/CQLMenuDoc.h"
 #include "document/view/CMainTabView.h"
 #include "document/view/CQLDynFormView.h"
@@ -93,6 +94,22 @@ int main(int argc, char** argv)
                 profiles.push_back(profile.name);
         }
     int problems = 0;
+    {
+        // The start-up choice and the Preferences dialog, as a user first meets them.
+        GuiBench bench("hm7");
+        if (bench.Start()) {
+            std::printf("main window and splash shown after %lld ms\n", bench.App().ShownAfterMs());
+            CConfigSourceDlg choice(bench.Frame(), &bench.Frame());
+            choice.show();
+            QApplication::processEvents();
+            choice.grab().save(out + QStringLiteral("/startup-choice.png"));
+            CPreferencesDlg preferences(bench.App().Port(), bench.App().Preferences(), bench.App().Store(),
+                                        bench.App().Startup().Vendor().companyRegKey, &bench.Frame());
+            preferences.show();
+            QApplication::processEvents();
+            preferences.grab().save(out + QStringLiteral("/preferences.png"));
+        }
+    }
     for (const std::string& name : profiles) {
         GuiBench bench(name);
         if (!bench.Start() || bench.RunStartupChoice({ ConfigChoice::Connect }) != CConfigSourceDlg::kConfigured) {
