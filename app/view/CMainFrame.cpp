@@ -29,6 +29,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QToolBar>
+#include <QWhatsThis>
 
 namespace {
 
@@ -203,6 +204,12 @@ void CMainFrame::BuildMenus()
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     AddCommand(help, Command::HelpTopics, "&Help Topics", "List Help topics", "Help Topics")
         ->setShortcut(QKeySequence(Qt::Key_F1));
+    // Shift+F1: the next control clicked shows its own help topic.
+    auto* helpMode = new QAction(QStringLiteral("What's This?"), this);
+    helpMode->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    helpMode->setStatusTip(QStringLiteral("Display help for clicked buttons, menus and windows"));
+    connect(helpMode, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+    addAction(helpMode);
     AddCommand(help, Command::About, "&About Kestrel...", "Display program information, version number and copyright",
                "About");
 

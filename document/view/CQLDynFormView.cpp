@@ -147,7 +147,11 @@ bool CQLDynFormView::eventFilter(QObject* watched, QEvent* event)
             }
             break;
         case QEvent::ContextMenu:
+        case QEvent::WhatsThis: // a click in Shift+F1 help mode
             emit HelpRequested(id);
+            return true;
+        case QEvent::QueryWhatsThis:
+            event->accept();
             return true;
         default:
             break;

@@ -5,6 +5,7 @@
 #include "GuiBench.h"
 
 #include "app/view/CMainFrame.h"
+#include "app/view/HelpWindow.h"
 #include "app/view/CPreferencesDlg.h"
 #include "app/view/SplashDisplay.h"
 #include "catalog/CDeviceSetting.h"
@@ -21,6 +22,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,6 +73,7 @@ private slots:
     void PreferencesStoresChoices();
     void CommandStatesFollowPagesAndDevice();
     void ChooseDeviceInsistsOnAChoice();
+    void RightClickShowsHelpTopic();
 };
 
 void MainWindowTest::StartupShowsWindowAndSplashQuickly()
@@ -432,6 +435,29 @@ void MainWindowTest::ChooseDeviceInsistsOnAChoice()
     dialog.accept();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.ChosenRow(), 7);
+}
+
+void MainWindowTest::RightClickShowsHelpTopic()
+{
+    GuiBench bench("hm7");
+    QVERIFY(bench.Start());
+    QCOMPARE(bench.RunStartupChoice({ ConfigChoice::Connect }), CConfigSourceDlg::kConfigured);
+    const ControlBinding* target = nullptr;
+    for (const ControlBinding& binding : bench.Document().Bindings())
+        if (binding.helpId != 0 && binding.controlType == "CHECK") {
+            target = &binding;
+            break;
+        }
+    QVERIFY(target);
+    QWidget* widget = bench.Widget(*target);
+    bench.Tabs().BringPageToFront(target->pageIndex);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), widget->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(widget, &click);
+    HelpWindow* help = bench.Frame().Help();
+    QVERIFY(help && help->isVisible());
+    QVERIFY(help->Text().contains(QString::fromStdString(target->caption)));
+    QVERIFY(help->Text().contains(QStringLiteral("Help topic %1").arg(target->helpId)));
+    QVERIFY(help->Text().contains(QString::fromStdString(bench.Setting(*target).tag)));
 }
 
 QTEST_MAIN(MainWindowTest)
