@@ -154,6 +154,9 @@ public:
     const std::string& LastStatusText() const { return m_LastStatus; }
 
     // ---- stored form -----------------------------------------------------------------------
+    // The channel's Read and Write stay reachable beside the stored form's.
+    using CMenuCommands::Read;
+    using CMenuCommands::Write;
     void Write(CArchiveWriter& archive) const;
     // False when the format number is not ours (nothing more is read). A damaged stream
     // raises ArchiveError.

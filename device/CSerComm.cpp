@@ -250,8 +250,17 @@ void CSerComm::ClosePort()
 
 bool CSerComm::TestPort(int portNumber)
 {
+    // The question is whether the port can be opened at all; the baud limits of the
+    // preferences restrict the rates a scan tries, so a limit that excludes 9600 must not make
+    // the port look unavailable (the scan would then never start).
     const std::string settings = BuildSettingsString(9600, 'N', 8, 1, portNumber);
+    const int32_t savedMax = maxBaud_;
+    const int32_t savedMin = minBaud_;
+    maxBaud_ = -1;
+    minBaud_ = -1;
     const int result = OpenPort(settings);
+    maxBaud_ = savedMax;
+    minBaud_ = savedMin;
     ClosePort();
     return result == kOpenOk;
 }

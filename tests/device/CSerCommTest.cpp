@@ -147,6 +147,14 @@ TEST_F(CSerCommPty, BadStringsAndRatesOutsideTheLimitsNeverTouchThePort)
     port.ClosePort();
     EXPECT_EQ(port.OpenPort("\\\\.\\COM77:9600,N,8,1"), CSerComm::kOpenCannotOpen);
     EXPECT_FALSE(port.IsOpen());
+
+    // Limits that leave out 9600 restrict the scan, not whether the port is there; they
+    // survive the test.
+    port.SetBaudLimits(115200, 19200);
+    EXPECT_TRUE(port.TestPort(10));
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.GetMaxBaud(), 115200);
+    EXPECT_EQ(port.GetMinBaud(), 19200);
 }
 
 TEST_F(CSerCommPty, SecondOpenOfAPortInUseFails)
