@@ -45,11 +45,32 @@ MenuAnswer BlockFamily::Answer(ReaderModel& model, const MenuCommand& command)
     SettingState& setting = *model.Find(command.upperTag);
     if (command.Mark() != 0)
         return AnswerSetting(model, setting, command);
-    // A block holds a list of records, each closed by "|"; every write adds one record. The
+    // A block holds a list of records, each closed by "|"; a write of one record adds it. The
     // record is kept as text: a symbology code and hexadecimal pairs for prefix/suffix
-    // blocks, slot, terminal, symbology, length and commands for data formats.
+    // blocks, slot, terminal, symbology, length and commands for data formats. A write that
+    // carries "|" is a whole block value, as the reader reports it, and replaces the block.
     const std::string& record = command.value;
-    if (setting.profile.readOnly || record.size() < 2 || record.find('|') != std::string::npos)
+    if (setting.profile.readOnly)
+        return MenuAnswer::Nak(record);
+    if (record.find('|') != std::string::npos) {
+        std::string whole;
+        size_t start = 0;
+        while (start < record.size()) {
+            const size_t bar = record.find('|', start);
+            const std::string piece = record.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+            if (piece.size() < 2)
+                return MenuAnswer::Nak(record);
+            whole += piece + "|";
+            if (bar == std::string::npos)
+                break;
+            start = bar + 1;
+        }
+        if (!SettingRange::Accepts(setting.profile, whole))
+            return MenuAnswer::Nak(record);
+        model.SetValue(setting, whole);
+        return MenuAnswer::Ack(record);
+    }
+    if (record.size() < 2)
         return MenuAnswer::Nak(record);
     std::string grown = model.Value(setting) + record + "|";
     if (!SettingRange::Accepts(setting.profile, grown))

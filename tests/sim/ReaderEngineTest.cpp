@@ -145,6 +145,9 @@ TEST_F(ReaderProtocol, BlocksCollectRecordsAndClear)
     // The block holds at most 20 characters.
     EXPECT_EQ(Menu("PREBK26212345678."), "PREBK26212345678" + NAK + ".");
     EXPECT_EQ(Menu("PREBK2a|b."), "PREBK2a|b" + NAK + ".");
+    // A whole block value, as the reader reports it, replaces the block.
+    EXPECT_EQ(Menu("PREBK2620d|6a0a."), "PREBK2620d|6a0a" + ACK + ".");
+    EXPECT_EQ(Menu("PREBK2?."), "PREBK2620d|6a0a|" + ACK + ".");
     EXPECT_EQ(Menu("SUFCA2."), "SUFCA2" + ENQ + ".");  // no suffix block on this reader
 }
 
