@@ -914,22 +914,26 @@ void CDevice::BuildOptionCaptions(const std::string& tag, const std::string& gro
         captions = labels;
         return;
     }
-    if (tag == "RADCOD" && gOrvApplication) {
-        if (CDeviceSetting* setting = FindSetting(tag)) {
-            auto& allowed = setting->allowedValues;
-            allowed.erase(std::remove_if(allowed.begin(), allowed.end(),
-                                         [](const std::string& v) { return v == "7" || v == "127"; }),
-                          allowed.end());
-        }
-        if (labels.size() > 126) {
-            if (labels.size() > 127)
-                labels.erase(labels.begin() + 127);
-            labels.erase(labels.begin() + 7);
-        }
+    const bool orvRadioCodes = tag == "RADCOD" && gOrvApplication;
+    if (orvRadioCodes && labels.size() > 126) {
+        if (labels.size() > 127)
+            labels.erase(labels.begin() + 127);
+        labels.erase(labels.begin() + 7);
     }
     std::vector<std::string> values;
     if (!GetControlValues(tag, values))
         return;
+    if (orvRadioCodes) {
+        // Codes 7 and 127 are not offered. They go after the control values are known: a
+        // reader that reports RADCOD as a range only gets its value list there, and removing
+        // them first would offer them on the first build and not on the next.
+        const auto withheld = [](const std::string& v) { return v == "7" || v == "127"; };
+        if (CDeviceSetting* setting = FindSetting(tag)) {
+            auto& allowed = setting->allowedValues;
+            allowed.erase(std::remove_if(allowed.begin(), allowed.end(), withheld), allowed.end());
+        }
+        values.erase(std::remove_if(values.begin(), values.end(), withheld), values.end());
+    }
     for (const std::string& value : values) {
         std::string caption;
         if (tag == "232BDR") {

@@ -144,6 +144,19 @@ TEST(OptionCaptions, CountryCodesUnderTheOrvFlag)
         ASSERT_EQ(captions.size(), allowed.size());
         // Labels 127 and 7 are gone, so value 8 now takes what was label 9.
         EXPECT_EQ(captions[orv ? 7 : 8], orv ? "C9" : "C8");
+
+        // A reader that reports the codes as a range gets the same list on the first build
+        // as on every later one.
+        CDevice ranged;
+        ranged.Settings() = { Setting("RADCOD", 0, 129, {}) };
+        Strings first;
+        Strings second;
+        ranged.BuildOptionCaptions("RADCOD", groupList, first);
+        const Strings firstAllowed = ranged.Settings()[0].allowedValues;
+        ranged.BuildOptionCaptions("RADCOD", groupList, second);
+        EXPECT_EQ(first, second);
+        EXPECT_EQ(ranged.Settings()[0].allowedValues, firstAllowed);
+        EXPECT_EQ(std::find(firstAllowed.begin(), firstAllowed.end(), "7") != firstAllowed.end(), !orv);
     }
     SetOrvApplicationFlag(true);
 }
