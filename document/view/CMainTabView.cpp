@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -115,8 +116,20 @@ bool CMainTabView::GetCheck(int id)
 
 void CMainTabView::SetCheck(int id, bool checked)
 {
-    if (auto* button = qobject_cast<QAbstractButton*>(ControlWidget(id)))
-        button->setChecked(checked);
+    auto* button = qobject_cast<QAbstractButton*>(ControlWidget(id));
+    if (!button)
+        return;
+    // An exclusive group refuses to clear its checked button; a value that matches none of
+    // the options must leave every button of the group clear, or the next collect would
+    // write back an option the reader does not hold.
+    QButtonGroup* group = button->group();
+    if (!checked && group && group->exclusive() && button->isChecked()) {
+        group->setExclusive(false);
+        button->setChecked(false);
+        group->setExclusive(true);
+        return;
+    }
+    button->setChecked(checked);
 }
 
 std::string CMainTabView::GetText(int id)

@@ -74,6 +74,7 @@ private slots:
     void CommandStatesFollowPagesAndDevice();
     void ChooseDeviceInsistsOnAChoice();
     void RightClickShowsHelpTopic();
+    void RadioGroupWithoutMatchingValueShowsNoChoice();
 };
 
 void MainWindowTest::StartupShowsWindowAndSplashQuickly()
@@ -458,6 +459,25 @@ void MainWindowTest::RightClickShowsHelpTopic()
     QVERIFY(help->Text().contains(QString::fromStdString(target->caption)));
     QVERIFY(help->Text().contains(QStringLiteral("Help topic %1").arg(target->helpId)));
     QVERIFY(help->Text().contains(QString::fromStdString(bench.Setting(*target).tag)));
+}
+
+void MainWindowTest::RadioGroupWithoutMatchingValueShowsNoChoice()
+{
+    GuiBench bench("hm7");
+    QVERIFY(bench.Start());
+    QCOMPARE(bench.RunStartupChoice({ ConfigChoice::Connect }), CConfigSourceDlg::kConfigured);
+    for (const ControlBinding& binding : bench.Document().Bindings()) {
+        auto* button = qobject_cast<QRadioButton*>(bench.Widget(binding));
+        if (!button || !button->isChecked())
+            continue;
+        bench.Tabs().SetCheck(binding.controlId, false);
+        QVERIFY(!button->isChecked());
+        QVERIFY(button->group()->checkedButton() == nullptr);
+        bench.Tabs().SetCheck(binding.controlId, true);
+        QVERIFY(button->isChecked());
+        return;
+    }
+    QFAIL("no checked radio button on any page");
 }
 
 QTEST_MAIN(MainWindowTest)
