@@ -6,6 +6,7 @@
 #include "catalog/DeviceCatalog.h"
 #include "catalog/TabDefinitions.h"
 #include "cli/CliCommands.h"
+#include "cli/CliPort.h"
 #include "cli/ConsoleHost.h"
 #include "cli/JsonWriter.h"
 #include "device/CSerComm.h"
@@ -21,44 +22,6 @@
 #include <vector>
 
 namespace {
-
-// The port the user named: --device PATH (given a number through the port table), --port N,
-// or the port of the preferences.
-class CliPort {
-public:
-    ~CliPort()
-    {
-        port.ClosePort();
-        if (system)
-            InstallSerialPortSystem(nullptr);
-    }
-
-    bool Choose(CliContext& context)
-    {
-        int number = context.startup.Preferences().comPort;
-        if (context.options.port)
-            number = *context.options.port;
-        if (context.options.devicePath) {
-            const std::string& path = *context.options.devicePath;
-            SerialPortTable::Sources sources = MachineSerialSources();
-            sources.extraPorts = sources.extraPorts.empty() ? path : sources.extraPorts + ":" + path;
-            system = std::make_unique<LinuxSerialPortSystem>(nullptr, sources);
-            system->Rescan();
-            InstallSerialPortSystem(system.get());
-            const std::string name = system->PortNameForDevice(path);
-            number = name.size() > 3 ? std::atoi(name.c_str() + 3) : 0;
-            if (number <= 0) {
-                std::cerr << "kestrel-cli: " << path << " is not a serial port\n";
-                return false;
-            }
-        }
-        port.SetPortNumber(number);
-        return true;
-    }
-
-    CSerComm port;
-    std::unique_ptr<LinuxSerialPortSystem> system;
-};
 
 struct Connection {
     std::unique_ptr<CDevice> device;

@@ -7,6 +7,7 @@
 #include "catalog/DeviceCatalog.h"
 #include "catalog/TabDefinitions.h"
 #include "cli/CliCommands.h"
+#include "cli/CliPort.h"
 #include "cli/ConsoleHost.h"
 #include "cli/JsonWriter.h"
 #include "device/CSerComm.h"
@@ -57,39 +58,14 @@ public:
         : context_(context)
     {
     }
-    ~CliDocument()
-    {
-        document.reset();
-        port.ClosePort();
-        if (system_) InstallSerialPortSystem(nullptr);
-    }
+    ~CliDocument() { document.reset(); }
 
-    bool ChoosePort()
-    {
-        int number = context_.startup.Preferences().comPort;
-        if (context_.options.port) number = *context_.options.port;
-        if (context_.options.devicePath) {
-            const std::string& path = *context_.options.devicePath;
-            SerialPortTable::Sources sources = MachineSerialSources();
-            sources.extraPorts = sources.extraPorts.empty() ? path : sources.extraPorts + ":" + path;
-            system_ = std::make_unique<LinuxSerialPortSystem>(nullptr, sources);
-            system_->Rescan();
-            InstallSerialPortSystem(system_.get());
-            const std::string name = system_->PortNameForDevice(path);
-            number = name.size() > 3 ? std::atoi(name.c_str() + 3) : 0;
-            if (number <= 0) {
-                std::cerr << "kestrel-cli: " << path << " is not a serial port\n";
-                return false;
-            }
-        }
-        port.SetPortNumber(number);
-        return true;
-    }
+    bool ChoosePort() { return port_.Choose(context_); }
 
     void Make()
     {
         DocumentEnvironment environment;
-        environment.port = &port;
+        environment.port = &port_.port;
         environment.catalogPath = context_.startup.CatalogPath();
         environment.eorCharacter = context_.startup.Preferences().eorCharacter;
         environment.excludedCommands = context_.startup.Vendor().excludedCommands;
@@ -98,14 +74,13 @@ public:
         document->SetControls(&controls);
     }
 
-    CSerComm port;
     ControlStateModel controls;
     CliFrame frame;
     std::unique_ptr<CQLMenuDoc> document;
 
 private:
     CliContext& context_;
-    std::unique_ptr<LinuxSerialPortSystem> system_;
+    CliPort port_;
 };
 
 const char* PreSufKind(const CPreSufEntry& entry)

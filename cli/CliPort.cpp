@@ -1,0 +1,37 @@
+#include "cli/CliPort.h"
+
+#include "app/StartupModel.h"
+#include "cli/CliContext.h"
+
+#include <cstdlib>
+#include <iostream>
+
+CliPort::~CliPort()
+{
+    port.ClosePort();
+    if (system_)
+        InstallSerialPortSystem(nullptr);
+}
+
+bool CliPort::Choose(CliContext& context)
+{
+    int number = context.startup.Preferences().comPort;
+    if (context.options.port)
+        number = *context.options.port;
+    if (context.options.devicePath) {
+        const std::string& path = *context.options.devicePath;
+        SerialPortTable::Sources sources = MachineSerialSources();
+        sources.extraPorts = sources.extraPorts.empty() ? path : sources.extraPorts + ":" + path;
+        system_ = std::make_unique<LinuxSerialPortSystem>(nullptr, sources);
+        system_->Rescan();
+        InstallSerialPortSystem(system_.get());
+        const std::string name = system_->PortNameForDevice(path);
+        number = name.size() > 3 ? std::atoi(name.c_str() + 3) : 0;
+        if (number <= 0) {
+            std::cerr << "kestrel-cli: " << path << " is not a serial port\n";
+            return false;
+        }
+    }
+    port.SetPortNumber(number);
+    return true;
+}
