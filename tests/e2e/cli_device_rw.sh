@@ -37,7 +37,7 @@ PROFILE
 
 "$sim" --profile "$work/test.profile" >"$work/sim.out" 2>"$work/sim.err" &
 pid=$!
-for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
 pty=$(head -n 1 "$work/sim.out")
 [ -c "$pty" ] || fail "no pseudo-terminal: $(cat "$work/sim.err")"
 

@@ -40,7 +40,7 @@ start_reader() {
     local out="$work/sim$1.out"
     "$sim" --profile "$work/reader.profile" >"$out" 2>"$work/sim$1.err" &
     pids+=($!)
-    for _ in $(seq 50); do [ -s "$out" ] && break; sleep 0.1; done
+    for _ in $(seq 300); do [ -s "$out" ] && break; sleep 0.1; done
     local pty
     pty=$(head -n 1 "$out")
     [ -c "$pty" ] || fail "no pseudo-terminal from kestrel-sim: $(cat "$work/sim$1.err")"

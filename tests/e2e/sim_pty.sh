@@ -14,7 +14,7 @@ check_profile() {
     local profile=$1 rate=$2 other=$3 query=$4 reply=$5
     "$sim" --profile "$profile" >"$work/out" 2>"$work/err" &
     pid=$!
-    for _ in $(seq 50); do [ -s "$work/out" ] && break; sleep 0.1; done
+    for _ in $(seq 300); do [ -s "$work/out" ] && break; sleep 0.1; done
     local pty
     pty=$(head -n 1 "$work/out")
     [ -c "$pty" ] || { echo "no pseudo-terminal from $profile: $(cat "$work/err")"; exit 1; }
