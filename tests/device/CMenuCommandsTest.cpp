@@ -2,6 +2,7 @@
 // replies of a settings write are sorted. Exchanges run against the in-process simulated
 // reader (a real parser of the bytes on the line) and, where exact timing matters, against
 // a scripted line that releases the reply piece by piece.
+#include "support/RecordingPortSystem.h"
 #include "device/CMenuCommands.h"
 
 #include "device/CSerComm.h"
@@ -110,45 +111,6 @@ std::string TestProfile(int settings)
     return text;
 }
 
-// Records every byte the host puts on the line to the simulated reader.
-class SpyLine final : public SerialDevice {
-public:
-    SpyLine(std::unique_ptr<SerialDevice> inner, std::string& written) : inner_(std::move(inner)), written_(written) { }
-    bool GetLineState(SerialLineState& state) override { return inner_->GetLineState(state); }
-    bool SetLineState(const SerialLineState& state) override { return inner_->SetLineState(state); }
-    bool SetBufferSizes(size_t in, size_t out) override { return inner_->SetBufferSizes(in, out); }
-    long Write(const uint8_t* data, size_t count) override
-    {
-        const long taken = inner_->Write(data, count);
-        if (taken > 0)
-            written_.append(reinterpret_cast<const char*>(data), static_cast<size_t>(taken));
-        return taken;
-    }
-    bool WaitUntilSent(unsigned timeoutMs) override { return inner_->WaitUntilSent(timeoutMs); }
-    long InputCount() override { return inner_->InputCount(); }
-    long Read(uint8_t* data, size_t count) override { return inner_->Read(data, count); }
-    long OutputCount() override { return inner_->OutputCount(); }
-    void PurgeInput() override { inner_->PurgeInput(); }
-    void PurgeOutput() override { inner_->PurgeOutput(); }
-    void ClearErrors() override { inner_->ClearErrors(); }
-
-private:
-    std::unique_ptr<SerialDevice> inner_;
-    std::string& written_;
-};
-
-class SpyPortSystem final : public SerialPortSystem {
-public:
-    std::unique_ptr<SerialDevice> Open(const std::string& path) override
-    {
-        std::unique_ptr<SerialDevice> line = sim.Open(path);
-        return line ? std::make_unique<SpyLine>(std::move(line), written) : nullptr;
-    }
-    std::vector<SerialPortInfo> EnumeratePorts() override { return sim.EnumeratePorts(); }
-    SimPortSystem sim;
-    std::string written;
-};
-
 class MenuWithReader : public ::testing::Test {
 protected:
     void SetUp() override
@@ -186,7 +148,7 @@ protected:
     }
 
     RecordingHost host;
-    SpyPortSystem ports;
+    RecordingPortSystem ports;
     std::shared_ptr<SimulatedReader> reader;
     CSerComm port;
     CMenuCommands menu { &port };

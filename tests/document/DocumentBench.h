@@ -3,6 +3,7 @@
 // document flow tests start from. Frames the host writes are recorded.
 #pragma once
 
+#include "support/RecordingPortSystem.h"
 #include "catalog/DeviceCatalog.h"
 #include "catalog/TabDefinitions.h"
 #include "device/CSerComm.h"
@@ -52,48 +53,6 @@ public:
     int startupChoices = 0;
     std::string title;
     int rebuilds = 0;
-};
-
-class RecordingSimLine final : public SerialDevice {
-public:
-    RecordingSimLine(std::unique_ptr<SerialDevice> inner, std::string& written)
-        : inner_(std::move(inner))
-        , written_(written)
-    {
-    }
-    bool GetLineState(SerialLineState& state) override { return inner_->GetLineState(state); }
-    bool SetLineState(const SerialLineState& state) override { return inner_->SetLineState(state); }
-    bool SetBufferSizes(size_t in, size_t out) override { return inner_->SetBufferSizes(in, out); }
-    long Write(const uint8_t* data, size_t count) override
-    {
-        const long taken = inner_->Write(data, count);
-        if (taken > 0) written_.append(reinterpret_cast<const char*>(data), static_cast<size_t>(taken));
-        return taken;
-    }
-    bool WaitUntilSent(unsigned timeoutMs) override { return inner_->WaitUntilSent(timeoutMs); }
-    long InputCount() override { return inner_->InputCount(); }
-    long Read(uint8_t* data, size_t count) override { return inner_->Read(data, count); }
-    long OutputCount() override { return inner_->OutputCount(); }
-    void PurgeInput() override { inner_->PurgeInput(); }
-    void PurgeOutput() override { inner_->PurgeOutput(); }
-    void ClearErrors() override { inner_->ClearErrors(); }
-
-private:
-    std::unique_ptr<SerialDevice> inner_;
-    std::string& written_;
-};
-
-class RecordingSimPorts final : public SerialPortSystem {
-public:
-    std::unique_ptr<SerialDevice> Open(const std::string& path) override
-    {
-        auto line = sim.Open(path);
-        if (!line) return nullptr;
-        return std::make_unique<RecordingSimLine>(std::move(line), written);
-    }
-    std::vector<SerialPortInfo> EnumeratePorts() override { return sim.EnumeratePorts(); }
-    SimPortSystem sim;
-    std::string written;
 };
 
 class DocumentBench : public ::testing::Test {
@@ -189,7 +148,7 @@ protected:
     }
 
     ScriptedHost host;
-    RecordingSimPorts ports;
+    RecordingPortSystem ports;
     CSerComm port;
     FixedTextMeasurer measurer;
     ControlStateModel controls;
