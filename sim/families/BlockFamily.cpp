@@ -48,11 +48,12 @@ MenuAnswer BlockFamily::Answer(ReaderModel& model, const MenuCommand& command)
     // A block holds a list of records, each closed by "|"; a write of one record adds it. The
     // record is kept as text: a symbology code and hexadecimal pairs for prefix/suffix
     // blocks, slot, terminal, symbology, length and commands for data formats. A write that
-    // carries "|" is a whole block value, as the reader reports it, and replaces the block.
+    // carries "|" is a whole block value, as the reader reports it, and replaces the block;
+    // an empty one empties it.
     const std::string& record = command.value;
     if (setting.profile.readOnly)
         return MenuAnswer::Nak(record);
-    if (record.find('|') != std::string::npos) {
+    if (record.empty() || record.find('|') != std::string::npos) {
         std::string whole;
         size_t start = 0;
         while (start < record.size()) {

@@ -148,6 +148,7 @@ TEST_F(ReaderProtocol, BlocksCollectRecordsAndClear)
     // A whole block value, as the reader reports it, replaces the block.
     EXPECT_EQ(Menu("PREBK2620d|6a0a."), "PREBK2620d|6a0a" + ACK + ".");
     EXPECT_EQ(Menu("PREBK2?."), "PREBK2620d|6a0a|" + ACK + ".");
+    EXPECT_EQ(Menu("PREBK2;PREBK2?."), "PREBK2" + ACK + ";PREBK2" + ACK + ".");
     EXPECT_EQ(Menu("SUFCA2."), "SUFCA2" + ENQ + ".");  // no suffix block on this reader
 }
 
