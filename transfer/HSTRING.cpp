@@ -1,5 +1,7 @@
 #include "transfer/HSTRING.h"
 
+#include "transfer/BufferGrowth.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -11,7 +13,6 @@ namespace {
 
 // Later growths add at least this much, adapted to how often room is asked for, but never
 // more than this cap at once so a long transfer does not balloon the buffer.
-constexpr uint32_t kMaximumGrowthStep = 64000;
 
 // Storage keeps two bytes beyond the capacity so a NUL always fits after the last byte.
 unsigned char* AllocateStorage(uint32_t capacity)
@@ -115,18 +116,10 @@ bool HSTRING::Reserve(unsigned n)
         return true;
     if (m_Locked || !m_AutoResize || m_Borrowed)
         return false;
-    uint32_t newCapacity = n;
-    if (m_FirstGrowth) {
-        m_FirstGrowth = false;
-    } else {
-        const uint32_t calls = std::max<uint32_t>(m_CallsSinceGrowth, 1);
-        const uint64_t adapted = static_cast<uint64_t>(m_GrowthStep) * 100 / calls;
-        m_GrowthStep = static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(m_GrowthStep, adapted),
-                                                                kMaximumGrowthStep));
-        if (n > std::numeric_limits<uint32_t>::max() - 2 - m_GrowthStep)
-            return false;
-        newCapacity = n + m_GrowthStep;
-    }
+    uint32_t newCapacity = 0;
+    if (!NextBufferCapacity(n, m_CallsSinceGrowth, std::numeric_limits<uint32_t>::max() - 2, m_GrowthStep,
+                            m_FirstGrowth, newCapacity))
+        return false;
     auto* grown = static_cast<unsigned char*>(std::realloc(m_Data, static_cast<size_t>(newCapacity) + 2));
     if (!grown)
         return false;

@@ -1,5 +1,7 @@
 #include "transfer/HWSTRING.h"
 
+#include "transfer/BufferGrowth.h"
+
 #include "transfer/HSTRING.h"
 
 #include <algorithm>
@@ -8,8 +10,6 @@
 #include <limits>
 
 namespace {
-
-constexpr uint32_t kMaximumGrowthStep = 64000;
 
 char16_t* AllocateStorage(uint32_t capacity)
 {
@@ -92,18 +92,10 @@ bool HWSTRING::Reserve(unsigned n)
         return true;
     if (m_Locked || !m_AutoResize || m_Borrowed)
         return false;
-    uint32_t newCapacity = n;
-    if (m_FirstGrowth) {
-        m_FirstGrowth = false;
-    } else {
-        const uint32_t calls = std::max<uint32_t>(m_CallsSinceGrowth, 1);
-        const uint64_t adapted = static_cast<uint64_t>(m_GrowthStep) * 100 / calls;
-        m_GrowthStep = static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(m_GrowthStep, adapted),
-                                                                kMaximumGrowthStep));
-        if (n > std::numeric_limits<uint32_t>::max() / 2 - 2 - m_GrowthStep)
-            return false;
-        newCapacity = n + m_GrowthStep;
-    }
+    uint32_t newCapacity = 0;
+    if (!NextBufferCapacity(n, m_CallsSinceGrowth, std::numeric_limits<uint32_t>::max() / 2 - 2, m_GrowthStep,
+                            m_FirstGrowth, newCapacity))
+        return false;
     auto* grown = static_cast<char16_t*>(std::realloc(m_Data, (static_cast<size_t>(newCapacity) + 2) * sizeof(char16_t)));
     if (!grown)
         return false;
