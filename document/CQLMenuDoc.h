@@ -117,6 +117,8 @@ public:
     CDeviceName& DocumentEntry() { return entry_; }
     const std::vector<ControlBinding>& Bindings() const { return bindings_; }
     const std::vector<PageTemplate>& Pages() const { return pages_; }
+    // The "EOR Character" preference changed: the next connect gives it to the device.
+    void SetEorCharacter(const std::string& text) { env_.eorCharacter = text; }
     const std::string& Description() const { return description_; }
     void SetDescription(const std::string& text) { description_ = text.substr(0, kMaxDescription); }
     bool InputValid() const { return inputValid_; }

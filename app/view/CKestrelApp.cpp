@@ -86,6 +86,8 @@ void CKestrelApp::ApplyPreferences()
     port_.SetPortNumber(preferences_.comPort);
     port_.SetBaudLimits(preferences_.maxBaud, preferences_.minBaud);
     port_.SetDtrMode(preferences_.dtrConfiguration);
+    if (document_)
+        document_->SetEorCharacter(preferences_.eorCharacter);
 }
 
 bool CKestrelApp::UsePortPath(const std::string& path)
