@@ -1,34 +1,10 @@
-// The wireless classes: CRFDevice (cordless readers in general), CRFScannerDevice (a cordless
-// scanner attached directly) and CRFBaseDevice (the base station, with settings tables).
-// They write settings one command at a time with the radio settings held back, use their
-// own serial tags, and carry the base id through barcode configuration texts.
+// CRFDevice: cordless readers that are neither a base nor a directly attached scanner; all
+// of its behaviour is the wireless classes' shared one (CWirelessDevice.h).
 #pragma once
 
-#include "device/CDevice.h"
+#include "device/CWirelessDevice.h"
 
-class CRFDevice : public CDevice {
+class CRFDevice : public CWirelessDevice {
 public:
-    using CDevice::CDevice;
-
-    bool WriteCommands(const std::string& commandText, ProgressWindow* progress, CommandErrors& errors) override
-    {
-        return WirelessWriteCommands(commandText, progress, errors);
-    }
-    std::string GetDefaultsCommand() override { return WirelessDefaultsCommand(); }
-    std::string GetClosingCommands() override { return WirelessClosingCommands(); }
-    bool SplitSerialCommands(std::string& commandText, std::string& serialCommands, std::string& terminalCommand,
-                             std::array<std::string, 4>& lineValues) override
-    {
-        return WirelessSplitSerialCommands(commandText, serialCommands, terminalCommand, lineValues);
-    }
-    // Added by the wireless classes.
-    virtual bool LoadFirmwareFromFileDefault(std::string& resultText)
-    {
-        return LoadFirmwareFromFile(resultText, 0, nullptr, false, true);
-    }
-    virtual bool ReleaseReceivedDataLock()
-    {
-        DecrementProcessReceivedDataLockSemaphore();
-        return true;
-    }
+    using CWirelessDevice::CWirelessDevice;
 };
