@@ -25,6 +25,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -670,8 +671,16 @@ bool CMainFrame::PrintConfiguration()
             return false;
         printer_->setOutputFormat(QPrinter::PdfFormat);
         printer_->setOutputFileName(QString::fromStdString(file));
+    } else {
+        // "Print Configuration..." lets the user pick the printer, pages and copies first.
+        QPrintDialog dialog(printer_.get(), this);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
     }
-    return PaintConfiguration(*printer_) > 0;
+    if (PaintConfiguration(*printer_) > 0)
+        return true;
+    ShowMessage("The configuration could not be printed.", MsgButtons::Ok, MsgIcon::Error);
+    return false;
 }
 
 void CMainFrame::PrintPreview()
