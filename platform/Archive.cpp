@@ -71,53 +71,6 @@ void CArchiveWriter::WriteStringList(const std::vector<std::string>& items)
         WriteString(item);
 }
 
-bool CArchiveWriter::SaveToFile(const std::string& path, std::string* error) const
-{
-    auto fail = [&](const std::string& why) {
-        if (error) *error = why;
-        return false;
-    };
-    // The temporary sits in the same folder so the final rename stays on one file system.
-    std::string temp = path + ".tmp.XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return fail(ErrnoText("Cannot create a temporary file for", path));
-    std::size_t written = 0;
-    while (written < m_bytes.size()) {
-        const ssize_t n = ::write(fd, m_bytes.data() + written, m_bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const std::string why = ErrnoText("Cannot write", temp);
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return fail(why);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    // mkstemp creates the file readable by the owner only; documents are ordinary files.
-    ::fchmod(fd, 0644);
-    if (::fsync(fd) != 0) {
-        const std::string why = ErrnoText("Cannot flush", temp);
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return fail(why);
-    }
-    ::close(fd);
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string why = ErrnoText("Cannot replace", path);
-        ::unlink(temp.c_str());
-        return fail(why);
-    }
-    // Make the rename itself durable.
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
-}
-
 void CArchiveReader::Need(std::size_t count, const char* what) const
 {
     if (count > Remaining()) throw ArchiveError(std::string("The file ends early (reading ") + what + ")");

@@ -37,10 +37,6 @@ public:
     const std::string& Bytes() const { return m_bytes; }
     std::string TakeBytes() { return std::move(m_bytes); }
 
-    // Writes the stream to `path` so that the old file is either kept whole or replaced
-    // whole: a temporary file beside it is written, flushed to disk and renamed over it.
-    // Returns false with a readable reason in `error` (when given) on failure.
-    bool SaveToFile(const std::string& path, std::string* error = nullptr) const;
 
 private:
     std::string m_bytes;

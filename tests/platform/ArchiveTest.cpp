@@ -1,4 +1,5 @@
 #include "platform/Archive.h"
+#include "platform/AtomicFile.h"
 
 #include <gtest/gtest.h>
 
@@ -181,7 +182,7 @@ TEST(Archive, SaveReplacesTheFileWhole)
     writer.WriteString("new");
     writer.WriteInt32(7);
     std::string error;
-    ASSERT_TRUE(writer.SaveToFile(path, &error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(path, writer.Bytes(), &error)) << error;
 
     std::string bytes;
     ASSERT_TRUE(CArchiveReader::LoadFile(path, bytes, &error)) << error;
@@ -192,7 +193,8 @@ TEST(Archive, SaveReplacesTheFileWhole)
 
     EXPECT_FALSE(CArchiveReader::LoadFile(path, bytes, &error, 4));
     EXPECT_FALSE(CArchiveReader::LoadFile((folder / "missing.kst").string(), bytes, &error));
-    EXPECT_FALSE(writer.SaveToFile((folder / "no-such-folder" / "x.kst").string(), &error));
+    // A folder that cannot exist (its parent is a file): refused, with a reason.
+    EXPECT_FALSE(WriteFileAtomically(path + "/x.kst", writer.Bytes(), &error));
     EXPECT_FALSE(error.empty());
     std::filesystem::remove_all(folder);
 }
