@@ -20,29 +20,12 @@ public:
     bool IsCancelled() const override { return false; }
 };
 
-MsgAnswer DefaultAnswer(MsgButtons buttons, int defaultButton)
-{
-    auto pick = [defaultButton](std::initializer_list<MsgAnswer> answers) {
-        const int index = (defaultButton >= 0 && defaultButton < static_cast<int>(answers.size())) ? defaultButton : 0;
-        return *(answers.begin() + index);
-    };
-    switch (buttons) {
-    case MsgButtons::Ok: return MsgAnswer::Ok;
-    case MsgButtons::OkCancel: return pick({ MsgAnswer::Ok, MsgAnswer::Cancel });
-    case MsgButtons::YesNo: return pick({ MsgAnswer::Yes, MsgAnswer::No });
-    case MsgButtons::YesNoCancel: return pick({ MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Cancel });
-    case MsgButtons::RetryCancel: return pick({ MsgAnswer::Retry, MsgAnswer::Cancel });
-    case MsgButtons::AbortRetryIgnore: return pick({ MsgAnswer::Abort, MsgAnswer::Retry, MsgAnswer::Ignore });
-    }
-    return MsgAnswer::Ok;
-}
-
 class SilentHost final : public Host {
 public:
     MsgAnswer MessageBox(const std::string&, const std::string&, MsgButtons buttons, MsgIcon,
                          int defaultButton) override
     {
-        return DefaultAnswer(buttons, defaultButton);
+        return DefaultMessageAnswer(buttons, defaultButton);
     }
     std::unique_ptr<ProgressWindow> CreateProgressWindow() override
     {
@@ -64,6 +47,23 @@ Host* installedHost = &silentHost;
 std::atomic<bool> userAbort { false };
 
 } // namespace
+
+MsgAnswer DefaultMessageAnswer(MsgButtons buttons, int defaultButton)
+{
+    auto pick = [defaultButton](std::initializer_list<MsgAnswer> answers) {
+        const int index = (defaultButton >= 0 && defaultButton < static_cast<int>(answers.size())) ? defaultButton : 0;
+        return *(answers.begin() + index);
+    };
+    switch (buttons) {
+    case MsgButtons::Ok: return MsgAnswer::Ok;
+    case MsgButtons::OkCancel: return pick({ MsgAnswer::Ok, MsgAnswer::Cancel });
+    case MsgButtons::YesNo: return pick({ MsgAnswer::Yes, MsgAnswer::No });
+    case MsgButtons::YesNoCancel: return pick({ MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Cancel });
+    case MsgButtons::RetryCancel: return pick({ MsgAnswer::Retry, MsgAnswer::Cancel });
+    case MsgButtons::AbortRetryIgnore: return pick({ MsgAnswer::Abort, MsgAnswer::Retry, MsgAnswer::Ignore });
+    }
+    return MsgAnswer::Ok;
+}
 
 Host& TheHost() { return *installedHost; }
 

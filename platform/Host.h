@@ -82,6 +82,10 @@ public:
 Host& TheHost();
 void InstallHost(Host* host);
 
+// The answer a message box gives when nobody is there to press a button: its default button
+// (the first one when the index is out of range).
+MsgAnswer DefaultMessageAnswer(MsgButtons buttons, int defaultButton);
+
 // Shorthand used by flows that only need to tell the user something.
 MsgAnswer ShowMessage(const std::string& text, MsgButtons buttons = MsgButtons::Ok,
                       MsgIcon icon = MsgIcon::None, int defaultButton = 0);

@@ -31,23 +31,6 @@ private:
 
 } // namespace
 
-MsgAnswer DefaultMessageAnswer(MsgButtons buttons, int defaultButton)
-{
-    auto pick = [defaultButton](std::initializer_list<MsgAnswer> answers) {
-        const int index = defaultButton >= 0 && defaultButton < static_cast<int>(answers.size()) ? defaultButton : 0;
-        return *(answers.begin() + index);
-    };
-    switch (buttons) {
-    case MsgButtons::Ok: return MsgAnswer::Ok;
-    case MsgButtons::OkCancel: return pick({ MsgAnswer::Ok, MsgAnswer::Cancel });
-    case MsgButtons::YesNo: return pick({ MsgAnswer::Yes, MsgAnswer::No });
-    case MsgButtons::YesNoCancel: return pick({ MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Cancel });
-    case MsgButtons::RetryCancel: return pick({ MsgAnswer::Retry, MsgAnswer::Cancel });
-    case MsgButtons::AbortRetryIgnore: return pick({ MsgAnswer::Abort, MsgAnswer::Retry, MsgAnswer::Ignore });
-    }
-    return MsgAnswer::Ok;
-}
-
 MsgAnswer ScriptedHost::MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
                                    MsgIcon icon, int defaultButton)
 {

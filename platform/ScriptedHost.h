@@ -79,6 +79,3 @@ public:
     ScopedHost(const ScopedHost&) = delete;
     ScopedHost& operator=(const ScopedHost&) = delete;
 };
-
-// The answer a message box gives when its default button is pressed.
-MsgAnswer DefaultMessageAnswer(MsgButtons buttons, int defaultButton);
