@@ -31,9 +31,9 @@ const char* kRows = "EDTONE,Main,Edit One,EDIT,Options,0x7FFFF,0,100,10,None,N,N
                     "DEFCUS,Main,Custom Defaults,COMMAND,None,0x7FFFF,0,0,0,None,N,N,104\n";
 
 // The same reader with two settings tables.
-const char* kTableReader = "name test2\nmodel Test base\nclass CMatrixRFBaseDevice\nrev_qx QX80001017-021\n"
-                           "rev_sw MB2.07\np_name 5820BS\nlink 0xDE52\nline 115200 8N1\ntables 2\n"
-                           "caps matrix tables\n"
+const char* kTableReader = "name test2\nmodel Test base\nclass CRFBaseDevice\nrev_qx QX80001013-008\n"
+                           "rev_sw SW1.00\np_name 2020BS\nlink 0xDE52\nline 115200 8N1\ntables 2\n"
+                           "caps tables wireless\n"
                            "setting EDTONE range=0-100 default=10 values=10,20\n";
 
 // Answers chosen by the test for some tags, asked before the reader's own families.
@@ -302,9 +302,9 @@ TEST_F(DocumentButtonsTest, FailedReadBackAsksUntilRetryWorksOrCancel)
 {
     ConnectTo(kTableReader);
     ASSERT_TRUE(document->Device()->HasTables());
-    // The reader goes quiet once the write is reported.
+    // The reader's adapter is pulled once the write is reported.
     hooked.onMessage = [this](const std::string& text) {
-        if (text == kAllWritten) reader->Engine().SetSilent(true);
+        if (text == kAllWritten) reader->Unplug();
     };
     hooked.answers = { MsgAnswer::Ok, MsgAnswer::Retry, MsgAnswer::Cancel };
     EXPECT_FALSE(document->WriteCurrentTable());
@@ -315,8 +315,8 @@ TEST_F(DocumentButtonsTest, FailedReadBackAsksUntilRetryWorksOrCancel)
     EXPECT_EQ(hooked.messages[2].buttons, MsgButtons::RetryCancel);
     EXPECT_FALSE(document->Pages().empty());
 
-    // Retry after the reader is back: the table is read again and the pages rebuilt.
-    reader->Engine().SetSilent(false);
+    // Retry once the reader is back: the table is read again and the pages rebuilt.
+    reader->Replug();
     hooked.messages.clear();
     hooked.onMessage = [this](const std::string& text) {
         if (text == kAllWritten) reader->Engine().SetSilent(true);
