@@ -128,7 +128,25 @@ void CQLMenuDoc::ClearDocument()
     bindings_.clear();
     pages_.clear();
     helpTable_.clear();
-    if (frame_) frame_->PagesRebuilt();
+    // Whatever file the old contents came from, the document no longer holds them: saving
+    // now must ask for a name, and the chooser and panes must not describe the old reader.
+    MakeUntitled();
+    chosenTable_ = 0;
+    if (frame_) {
+        frame_->FillTableChooser({}, -1, false);
+        frame_->PagesRebuilt();
+    }
+    UpdateStatusPanes();
+}
+
+void CQLMenuDoc::MakeUntitled()
+{
+    title_ = kUntitled;
+    modified_ = false;
+    if (frame_) {
+        frame_->SetTitle(title_);
+        frame_->BecameUntitled();
+    }
 }
 
 void CQLMenuDoc::InstallDevice(std::unique_ptr<CDevice> device)
@@ -159,7 +177,14 @@ bool CQLMenuDoc::BuildTabViews(ProgressWindow* progress, int firstStep)
     helpTable_.clear();
     if (!device_) return false;
     WaitCursor cursor;
-    CTabManager manager(*env_.measurer, env_.clientWidth, env_.clientHeight);
+    // The pages fill the window as it is now, not as the screen was at start-up.
+    int width = env_.clientWidth;
+    int height = env_.clientHeight;
+    if (controls_ && controls_->PageArea(width, height)) {
+        env_.clientWidth = width;
+        env_.clientHeight = height;
+    }
+    CTabManager manager(*env_.measurer, width, height);
     std::optional<std::vector<PageTemplate>> pages
         = manager.BuildPages(*device_, Definitions(), progress, firstStep, bindings_);
     if (pages) pages_ = std::move(*pages);
@@ -199,13 +224,22 @@ bool CQLMenuDoc::Connect()
         ShowMessage(kUnknownDeviceConnect);
         return false;
     }
+    // The class may come from a row the user picked by hand for a reader the catalog does
+    // not know; the new device object identifies the reader again and finds no row, so the
+    // user's choice is carried over.
+    const CDeviceName identified = device_->DeviceName();
     NewDocumentForClass(kind);
     if (!device_->Initialize()) {
         ShowMessage(kNotInitialized);
         ClearDocument();
         return false;
     }
-    entry_.CopyIdentity(device_->DeviceName());
+    CDeviceName& own = device_->DeviceName();
+    if (own.catalogRow < 0 && identified.catalogRow >= 0) {
+        own.catalogRow = identified.catalogRow;
+        own.UpdateDeviceId();
+    }
+    entry_.CopyIdentity(own);
     entry_.UpdateDeviceId();
     FillTableChooser();
     if (progress) progress->SetCurrentStep(1);
@@ -346,6 +380,11 @@ void CQLMenuDoc::OnComboSelChange(int controlId)
         }
         return;
     }
+}
+
+void CQLMenuDoc::OnControlChanged(int controlId)
+{
+    if (device_ && FindBinding(controlId)) modified_ = true;
 }
 
 void CQLMenuDoc::CollectValues()
@@ -639,7 +678,11 @@ void CQLMenuDoc::FileDescription()
 
 void CQLMenuDoc::UpdateStatusPanes()
 {
-    if (!device_) return;
+    if (!device_) {
+        TheHost().SetStatusPane(1, kNoConnectedDevice);
+        TheHost().SetStatusPane(2, kNoConnectedDevice);
+        return;
+    }
     const CDeviceName& own = device_->DeviceName();
     std::string first;
     if (IsOffline() && entry_.catalogRow >= 0)
@@ -649,7 +692,9 @@ void CQLMenuDoc::UpdateStatusPanes()
     else
         first = own.ProductName();
     std::string second;
-    if (IsOffline())
+    if (device_->Settings().empty())
+        second.clear(); // a document without settings has no pages to speak of
+    else if (IsOffline())
         second = "Tabs Built Offline";
     else if (own.catalogRow >= 0)
         second = "Tabs Built Online";
@@ -751,6 +796,7 @@ bool CQLMenuDoc::ReadDocument(std::string_view bytes)
         device_->Settings().clear();
         chosenTable_ = 0;
         if (frame_) frame_->FillTableChooser({}, -1, false);
+        UpdateStatusPanes();
         modified_ = false;
         return false;
     }

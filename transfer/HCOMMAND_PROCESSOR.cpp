@@ -378,13 +378,19 @@ bool HCOMMAND_PROCESSOR::ProbeCapabilities()
 
 bool HCOMMAND_PROCESSOR::QueryImageSize()
 {
-    HSTRING value(32);
-    m_ImageWidth = m_ImageHeight = 0;
-    bool ok = QueryCommand("IMGMXX", &value);
-    if (ok)
-        m_ImageWidth = std::atoi(std::string(value.Text(), value.Length()).c_str());
-    const bool okY = QueryCommand("IMGMXY", &value);
-    if (okY)
-        m_ImageHeight = std::atoi(std::string(value.Text(), value.Length()).c_str());
-    return ok && okY;
+    // Some imagers answer the first size query of a session with an empty value while the
+    // sensor wakes up; one more asking gets the number.
+    auto ask = [this](const char* tag, int& value) {
+        HSTRING reply(32);
+        value = 0;
+        bool ok = QueryCommand(tag, &reply);
+        if (ok && reply.Length() == 0)
+            ok = QueryCommand(tag, &reply);
+        if (ok)
+            value = std::atoi(std::string(reply.Text(), reply.Length()).c_str());
+        return ok && reply.Length() > 0;
+    };
+    const bool okX = ask("IMGMXX", m_ImageWidth);
+    const bool okY = ask("IMGMXY", m_ImageHeight);
+    return okX && okY;
 }

@@ -9,12 +9,57 @@
 
 #include "transfer/HCOMMAND_HANDLER.h"
 #include "transfer/HSTRING.h"
+#include "transfer/HTAG.h"
 
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 class HCOMM;
 class HTRANSFER_STATUS;
+class HPROCESSOR_EVENTS;
+struct HIMAGE;
+
+// Printable-form switches applied to decoded data before it reaches the event sink.
+struct HDECODED_CONVERSION {
+    bool convert = false;       // off: decoded data go on as received
+    bool bracketHex = false;    // control bytes as [0x1B] instead of \1B
+    bool controlNames = false;  // control bytes below 32 as [ESC]
+    bool escapeHigh = false;    // bytes 128..255 escaped too
+    bool keepCrLf = false;      // CR LF stays a line break
+    bool hexStyle = false;      // \x1B instead of \1B
+};
+
+// Receive codes of HTag packets beyond the parameter codes (see HTAG_PARSE).
+enum HTAG_RECEIVE : int {
+    HTAG_RECEIVE_OK = 1,
+    HTAG_RECEIVE_NO_SYN = 16,
+    HTAG_RECEIVE_NO_MARKER = 17,
+    HTAG_RECEIVE_TOO_LONG = 18,
+    HTAG_RECEIVE_NO_CR = 19,
+    HTAG_RECEIVE_UNRECOGNIZED = 21,
+    HTAG_RECEIVE_NO_LENGTH = 22,
+    HTAG_RECEIVE_NO_NAME = 23,
+    HTAG_RECEIVE_BAD_PROTOCOL = 24,
+    HTAG_RECEIVE_DATA_TIMEOUT = 25,
+    HTAG_RECEIVE_HMODEM_FAILED = 26,
+    HTAG_RECEIVE_BAD_REQUEST = 10005,
+    HTAG_RECEIVE_NOT_IN_STORE_MODE = 10006,
+};
+
+// What the reader is doing with boot code or flash images, as its BOTMOD / FLSMOD said.
+enum class HCODE_MODE { None, Entered, Retrieve, Store };
+
+// Picture results.
+enum HIMAGE_RESULT : int {
+    HIMAGE_OK = 1,
+    HIMAGE_BAD_WINDOW = 10001,
+    HIMAGE_BAD_DEPTH = 10002,
+    HIMAGE_BAD_MARGIN = 10003,
+    HIMAGE_EMPTY = 10005,
+    HIMAGE_CORRUPT = 10006,
+};
 
 class HCOMMAND_PROCESSOR : public HCOMMAND_HANDLER {
 public:
@@ -131,5 +176,93 @@ protected:
     int m_ImageWidth = 0;
     int m_ImageHeight = 0;
 
-    // The received-data dispatcher and the HTag engine join here.
+public:
+    // ---- received data ------------------------------------------------------------------
+    // Reads what the reader sends on its own and hands it on: `alreadyRead` (may be null) is
+    // examined first; with keepReading the line is read until it has been quiet for one read
+    // wait. Returns the number of bytes handled; 0 at once when called from inside itself.
+    unsigned ProcessReceivedData(const HSTRING* alreadyRead, bool keepReading);
+    // The idle poll: runs the dispatcher when the line has something for it.
+    unsigned ProcessPendingData();
+    bool ReceivedDataBusy() const { return m_ReceivedDataBusy; }
+
+    void SetEventSink(HPROCESSOR_EVENTS* events) { m_Events = events; }
+    HPROCESSOR_EVENTS* EventSink() const { return m_Events; }
+    HDECODED_CONVERSION& DecodedConversion() { return m_Conversion; }
+    void SetDecodedDataParsing(bool on) { m_ParseDecodedData = on; }
+    bool DecodedDataParsing() const { return m_ParseDecodedData; }
+    // While on, the dispatcher reads with 1 ms waits and sends 20 ESC bytes before each round,
+    // which stops a reader's burst of pictures or data.
+    void SetStopBurst(bool on) { m_StopBurst = on; }
+    bool StopBurst() const { return m_StopBurst; }
+    // Set when a reader status message (an HPL... packet) arrived; the caller clears it.
+    bool StatusMessageArrived() const { return m_StatusMessageArrived; }
+    void ClearStatusMessageArrived() { m_StatusMessageArrived = false; }
+
+    // Decoded data handed on once this many bytes have gathered (and when the dispatcher ends).
+    static constexpr unsigned kDecodedFlush = 200;
+    // Envelopes and tagged blocks are cut at this size; what follows is decoded data again.
+    static constexpr unsigned kTaggedBlockLimit = 64 * 1024;
+
+    // ---- HTag ------------------------------------------------------------------------------
+    // Sends `command` by its protocol; `resultText` gets the outcome text.
+    bool SendHTag(const HTAG& command, bool waitForFinish, HSTRING* resultText);
+    // Receives one packet from the line (or what the dispatcher already took of it when
+    // `markerSeen`); `code` gets the receive code. Answers requests and feeds the sink.
+    bool ReceiveHTag(HTAG& command, int& code, HSTRING* resultText, bool markerSeen = false);
+    // Longest packet accepted (the length field); 4 MiB unless changed.
+    void SetHTagLimit(unsigned bytes) { m_HTagLimit = bytes; }
+    unsigned HTagLimit() const { return m_HTagLimit; }
+    // The boot-code and flash-image mode switches: enter, then retrieve or store.
+    bool SwitchToBootCodeMode(bool retrieve, HSTRING* resultText = nullptr);
+    bool SwitchToFlashImageMode(bool retrieve, HSTRING* resultText = nullptr);
+    HCODE_MODE BootCodeMode() const { return m_BootCodeMode; }
+    HCODE_MODE FlashImageMode() const { return m_FlashImageMode; }
+    static HCODE_MODE ModeFromPassword(bool bootCode, const std::string& password);
+
+    // ---- pictures --------------------------------------------------------------------------
+    void SetCaptureMode(bool on) { m_CaptureMode = on; }
+    bool IsCaptureModeOn() const { return m_CaptureMode; }
+    // Sent before every windowed capture (empty: nothing).
+    void SetExtraCaptureCommand(const std::string& command) { m_ExtraCaptureCommand = command; }
+    const std::string& ExtraCaptureCommand() const { return m_ExtraCaptureCommand; }
+    // Windowed capture: TSTAOF!, the extra command, then IMGSNP1L1P,SHP8F with the window.
+    bool CaptureWindow(int left, int top, int right, int bottom, int subsample, int depth);
+    // Plain capture (only while capture mode is on) and the test image; a negative format
+    // leaves format and quality to the reader.
+    bool CapturePlain(int subsample, int format, int quality);
+    bool CaptureTestImage(int subsample, int format, int quality);
+    static std::string WindowCaptureCommand(int left, int top, int right, int bottom, int subsample, int depth);
+    static std::string CaptureOptions(int subsample, int format, int quality);
+    bool PictureExpected() const { return m_PictureExpected; }
+    // Checks an IMGSHP set; HIMAGE_OK or the failure code, with the picture's size.
+    static int CheckImageParameters(const HTAG& parameters, int& width, int& height);
+
+protected:
+    // The dispatcher's input: bytes put back (or handed in) are read before the line.
+    unsigned ReadInput(unsigned char* bytes, unsigned wanted, unsigned timeOutMs);
+    void PushBackInput(const unsigned char* bytes, unsigned length);
+    void FlushDecoded(HSTRING& decoded);
+    void DeliverHTag(const HTAG& command, int code, const char* text);
+    bool ReceiveHTagBody(HTAG& command, unsigned remaining, int protocol, int& code, HSTRING& text);
+    void HandleHTagCommand(HTAG& command, int& code, HSTRING& text);
+    bool SwitchCodeMode(const char* name, const char* const passwords[3], bool retrieve, HSTRING* resultText);
+    void ReceivePicture(unsigned char bits, bool coded, HSTRING& decoded);
+    void ReceiveJpeg(HSTRING& decoded);
+    void ReceiveTaggedBlock(const HSTRING& prefix, bool envelope);
+    void DeliverPicture(int code, const char* text, const HIMAGE& image);
+
+    HPROCESSOR_EVENTS* m_Events = nullptr;
+    HDECODED_CONVERSION m_Conversion;
+    bool m_ParseDecodedData = false;
+    bool m_StopBurst = false;
+    bool m_ReceivedDataBusy = false;
+    bool m_StatusMessageArrived = false;
+    unsigned m_HTagLimit = 4u << 20;
+    HCODE_MODE m_BootCodeMode = HCODE_MODE::None;
+    HCODE_MODE m_FlashImageMode = HCODE_MODE::None;
+    bool m_CaptureMode = false;
+    bool m_PictureExpected = false;
+    std::string m_ExtraCaptureCommand;
+    std::deque<unsigned char> m_Input;
 };

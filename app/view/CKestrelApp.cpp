@@ -76,6 +76,10 @@ bool CKestrelApp::InitInstance(const AppOptions& options)
         return false;
     }
     host_.SetStatusText("Ready");
+    if (!options.documentPath.empty() && frame_->OpenDocument(options.documentPath)) {
+        frame_->UpdateCommandStates();
+        return true;
+    }
     if (options.showStartupChoice)
         frame_->RunStartupChoice();
     return true;

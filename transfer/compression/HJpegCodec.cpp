@@ -43,23 +43,24 @@ struct CompressJob {
     unsigned long size = 0;
 };
 
-bool RunCompress(CompressJob& job, const uint8_t* pixels, bool fastDct)
+bool RunCompress(CompressJob& job, const uint8_t* pixels, bool fastDct, unsigned width = HCompression::kJpegWidth,
+                 unsigned height = HCompression::kJpegHeight, int quality = kQuality)
 {
     if (setjmp(job.trap.jump))
         return false;
     jpeg_create_compress(&job.info);
     jpeg_mem_dest(&job.info, &job.buffer, &job.size);
-    job.info.image_width = HCompression::kJpegWidth;
-    job.info.image_height = HCompression::kJpegHeight;
+    job.info.image_width = width;
+    job.info.image_height = height;
     job.info.input_components = 1;
     job.info.in_color_space = JCS_GRAYSCALE;
     jpeg_set_defaults(&job.info);
-    jpeg_set_quality(&job.info, kQuality, TRUE);
+    jpeg_set_quality(&job.info, quality, TRUE);
     job.info.dct_method = fastDct ? JDCT_IFAST : JDCT_ISLOW;
     jpeg_start_compress(&job.info, TRUE);
     while (job.info.next_scanline < job.info.image_height) {
         // The library only reads the rows it is handed.
-        JSAMPROW row = const_cast<JSAMPLE*>(pixels + std::size_t(job.info.next_scanline) * HCompression::kJpegWidth);
+        JSAMPROW row = const_cast<JSAMPLE*>(pixels + std::size_t(job.info.next_scanline) * width);
         jpeg_write_scanlines(&job.info, &row, 1);
     }
     jpeg_finish_compress(&job.info);
@@ -84,7 +85,8 @@ void LimitScans(j_common_ptr info)
         std::longjmp(reinterpret_cast<ErrorTrap*>(info->err)->jump, 1);
 }
 
-bool RunDecompress(DecompressJob& job, std::span<const uint8_t> input, std::size_t maximum, std::vector<uint8_t>& output)
+bool RunDecompress(DecompressJob& job, std::span<const uint8_t> input, std::size_t maximum, std::vector<uint8_t>& output,
+                   bool smoothing = true)
 {
     if (setjmp(job.trap.jump))
         return false;
@@ -94,7 +96,7 @@ bool RunDecompress(DecompressJob& job, std::span<const uint8_t> input, std::size
     jpeg_mem_src(&job.info, input.data(), static_cast<unsigned long>(input.size()));
     jpeg_read_header(&job.info, TRUE);
     job.info.out_color_space = JCS_GRAYSCALE;
-    job.info.do_block_smoothing = TRUE;
+    job.info.do_block_smoothing = smoothing ? TRUE : FALSE;
     // Refuse before the library allocates anything picture-sized.
     const uint64_t pixels = uint64_t(job.info.image_width) * job.info.image_height;
     if (pixels == 0 || pixels > maximum)
@@ -135,6 +137,43 @@ bool HJpegCodec::Compress(std::span<const uint8_t> input, bool fastDct, std::vec
         }
     }
     std::free(job.buffer);
+    return ok;
+}
+
+bool HJpegCodec::CompressPicture(std::span<const uint8_t> pixels, int width, int height, int quality,
+                                 std::vector<uint8_t>& output)
+{
+    output.clear();
+    if (width < 1 || height < 1 || pixels.size() != std::size_t(width) * std::size_t(height))
+        return false;
+    CompressJob job {};
+    InstallTrap(job.info.err, job.trap);
+    const bool ok = RunCompress(job, pixels.data(), false, unsigned(width), unsigned(height),
+                                quality < 1 ? 1 : quality > 100 ? 100 : quality);
+    jpeg_destroy_compress(&job.info);
+    if (ok)
+        output.assign(job.buffer, job.buffer + job.size);
+    std::free(job.buffer);
+    return ok;
+}
+
+bool HJpegCodec::Decompress(std::span<const uint8_t> input, std::size_t maximum, std::vector<uint8_t>& output,
+                            bool smoothing, int& width, int& height)
+{
+    output.clear();
+    width = height = 0;
+    if (input.empty())
+        return false;
+    DecompressJob job {};
+    InstallTrap(job.info.err, job.trap);
+    const bool ok = RunDecompress(job, input, maximum, output, smoothing);
+    if (ok) {
+        width = static_cast<int>(job.info.output_width);
+        height = static_cast<int>(job.info.output_height);
+    }
+    jpeg_destroy_decompress(&job.info);
+    if (!ok)
+        output.clear();
     return ok;
 }
 

@@ -15,4 +15,11 @@ public:
     // (it softens the blockiness of heavily quantised pictures). False when the stream is
     // damaged beyond the library's repair or the picture would exceed `maximum` bytes.
     static bool Decompress(std::span<const uint8_t> input, std::size_t maximum, std::vector<uint8_t>& output);
+    // The same for pictures from imagers, which are shown as they came: block smoothing is a
+    // switch here, and the picture's size comes back.
+    static bool Decompress(std::span<const uint8_t> input, std::size_t maximum, std::vector<uint8_t>& output,
+                           bool smoothing, int& width, int& height);
+    // Any size of 8-bit gray picture at the given quality (pictures a reader sends in format 6).
+    static bool CompressPicture(std::span<const uint8_t> pixels, int width, int height, int quality,
+                                std::vector<uint8_t>& output);
 };
