@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <filesystem>
 
 namespace {
 
@@ -39,7 +40,10 @@ bool ProgramFolder::LookupAppPath(const SettingsStore& store, const std::string&
 
     const std::string exeFolder = ExecutableFolder();
     if (!exeFolder.empty() && HoldsDataFiles(exeFolder + "/../share/kestrel")) {
-        folder = exeFolder + "/../share/kestrel";
+        // Without the "bin/.." detour, so messages name the folder the way a user would.
+        std::error_code error;
+        const std::filesystem::path data = std::filesystem::canonical(exeFolder + "/../share/kestrel", error);
+        folder = error ? exeFolder + "/../share/kestrel" : data.string();
         return true;
     }
 #ifdef KESTREL_SOURCE_DATA_DIR

@@ -1,5 +1,6 @@
 #include "sim/ReaderProfile.h"
 
+#include "platform/ProgramFolder.h"
 #include "platform/TextUtil.h"
 
 #include "sim/SerialParameters.h"
@@ -438,6 +439,13 @@ std::string ReaderProfile::ProfileDirectory()
 {
     if (const char* dir = std::getenv("KESTREL_SIM_PROFILES"); dir != nullptr && *dir != '\0')
         return dir;
+    // An installed kestrel-sim keeps its profiles under its prefix's data folder.
+    if (const std::string exe = ProgramFolder::ExecutableFolder(); !exe.empty()) {
+        std::error_code error;
+        const fs::path installed = fs::canonical(exe + "/../share/kestrel/profiles", error);
+        if (!error && fs::is_directory(installed, error))
+            return installed.string();
+    }
 #ifdef KESTREL_SIM_PROFILE_DIR
     return KESTREL_SIM_PROFILE_DIR;
 #else

@@ -27,6 +27,9 @@ struct AppOptions {
     // Use the port with this device path for this run (./run points it at the simulator's
     // pseudo-terminal); the stored preference is left alone.
     std::string portPath;
+    // A document to open once start-up is done, in place of the start-up choice; when it
+    // cannot be opened (its message shown), the choice runs after all.
+    std::string documentPath;
 };
 
 class CKestrelApp final : public QObject {

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# `cmake --install` into a scratch prefix, which is then moved elsewhere: the installed
+# programs, library, header, pkg-config file, manual pages and completion are all there, and
+# the programs run from the moved prefix on its own data files (the messages about a missing
+# data file name the prefix's folder, not the source tree's).
+#   install_prefix.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; [ -f "$work/err" ] && cat "$work/err" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$work/first" >"$work/install.log" 2>&1 || fail "install: $(tail -5 "$work/install.log")"
+mv "$work/first" "$work/moved"
+p="$work/moved"
+
+# --- layout -------------------------------------------------------------------------------
+for file in bin/kestrel bin/kestrel-cli bin/kestrel-sim lib/libstripe32.so.1 include/stripe32.h \
+    include/platform/MovableMemory.h lib/pkgconfig/stripe32.pc share/kestrel/TabFile.Dat \
+    share/kestrel/QXDevFil.dat share/kestrel/Kestrel.ini share/man/man1/kestrel.1.gz \
+    share/man/man1/kestrel-cli.1.gz share/man/man1/kestrel-sim.1.gz \
+    share/bash-completion/completions/kestrel-cli share/doc/kestrel/copyright; do
+    [ -e "$p/$file" ] || fail "$file is not installed"
+done
+[ "$(readlink "$p/lib/libstripe32.so")" = libstripe32.so.1 ] || fail "libstripe32.so does not link to the .so.1"
+[ -f "$(readlink -f "$p/lib/libstripe32.so.1")" ] || fail "libstripe32.so.1 dangles"
+readelf -d "$p/lib/libstripe32.so.1" | grep -q 'SONAME.*\[libstripe32\.so\.1\]' || fail "no SONAME libstripe32.so.1"
+ls "$p"/share/kestrel/profiles/*.profile >/dev/null 2>&1 || fail "no simulator profiles"
+for program in kestrel kestrel-cli kestrel-sim; do
+    if readelf -d "$p/bin/$program" | grep -E 'R(UN)?PATH' | grep -qE "$build|$source"; then
+        fail "$program still searches the build or source tree for libraries"
+    fi
+done
+for program in kestrel kestrel-cli kestrel-sim; do
+    if readelf -d "$p/bin/$program" | grep -q 'NEEDED.*libstripe32'; then
+        ldd "$p/bin/$program" | grep -q "libstripe32.so.1 => $p/lib/libstripe32.so.1" \
+            || fail "$program does not load the prefix's libstripe32: $(ldd "$p/bin/$program" | grep stripe32)"
+    fi
+done
+for page in "$p"/share/man/man1/*.1.gz; do gzip -t "$page" || fail "$page is not a gzip file"; done
+
+# --- the library through pkg-config, as a C program would use it --------------------------
+cat >"$work/rev.c" <<'C'
+#include <stdio.h>
+#include <stripe32.h>
+int main(void)
+{
+    char text[32];
+    int32_t width = 0;
+    unsigned char* bits = NULL;
+    HGLOBAL block = qxCode39Encode("KESTREL", 7, 3, 1, 10, &width, 0, 0, &bits);
+    if (!block || !bits || width <= 0) return 1;
+    GlobalUnlock(block);
+    GlobalFree(block);
+    if (qxGetLinearEncoderRevString(text) != 0) return 1;
+    printf("%s\n", text);
+    return 0;
+}
+C
+flags=$(PKG_CONFIG_PATH="$p/lib/pkgconfig" pkg-config --cflags --libs stripe32) || fail "pkg-config stripe32"
+cc -std=c11 -Wall -Werror -o "$work/rev" "$work/rev.c" $flags -Wl,-rpath,"$p/lib" 2>"$work/err" \
+    || fail "a C program does not build against the installed header and library"
+"$work/rev" >"$work/out" || fail "the C program against libstripe32 failed"
+grep -q '^Last Checkpoint' "$work/out" || fail "revision text: $(cat "$work/out")"
+
+# --- the programs, from a folder without Kestrel.ini, on private settings ------------------
+export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.hive"
+export KESTREL_USER_PROFILE="$work/profile.ini" KESTREL_PORT_REGISTRY="$work/ports"
+unset KESTREL_SIM_PROFILES KESTREL_EXTRA_PORTS
+mkdir "$work/cwd"
+cd "$work/cwd"
+
+"$p/bin/kestrel-cli" devices >"$work/out" 2>"$work/err" || fail "installed kestrel-cli devices: $?"
+[ "$(wc -l <"$work/out")" -gt 5 ] || fail "installed kestrel-cli lists no devices"
+"$p/bin/kestrel-cli" --quiet offline --device 3 --save "$work/offline.kst" >/dev/null 2>"$work/err" \
+    || fail "installed kestrel-cli offline --save"
+
+"$p/bin/kestrel-sim" --list >"$work/out" 2>"$work/err" || fail "installed kestrel-sim --list"
+[ "$(wc -l <"$work/out")" -eq "$(ls "$p"/share/kestrel/profiles/*.profile | wc -l)" ] \
+    || fail "kestrel-sim --list does not show the installed profiles: $(cat "$work/out")"
+
+export QT_QPA_PLATFORM=offscreen
+"$p/bin/kestrel" --check >"$work/out" 2>"$work/err" || fail "installed kestrel --check: $?"
+grep -qx "data folder: $p/share/kestrel/" "$work/out" || fail "kestrel uses another data folder: $(cat "$work/out")"
+"$p/bin/kestrel" --check "$work/offline.kst" >"$work/out" 2>"$work/err" || fail "kestrel --check FILE.kst: $?"
+grep -qx "document: $work/offline.kst" "$work/out" || fail "kestrel did not open the document: $(cat "$work/out")"
+cp "$p/share/kestrel/Kestrel.ini" "$work/cwd/" # a vendor file in the current folder changes nothing here
+"$p/bin/kestrel" --check >/dev/null 2>"$work/err" || fail "kestrel with the sample Kestrel.ini: $?"
+rm "$work/cwd/Kestrel.ini"
+
+# Without the prefix's catalog both programs stop, naming the prefix's file.
+mv "$p/share/kestrel/QXDevFil.dat" "$work/QXDevFil.dat"
+expected="The device data file is corrupt or not found: $p/share/kestrel/QXDevFil.dat. Please contact program vendor."
+status=0; "$p/bin/kestrel-cli" devices >/dev/null 2>"$work/err" || status=$?
+[ "$status" -eq 2 ] || fail "kestrel-cli without a catalog: status $status"
+grep -qxF "$expected" "$work/err" || fail "kestrel-cli message: $(cat "$work/err")"
+status=0; "$p/bin/kestrel" --check >/dev/null 2>"$work/err" || status=$?
+[ "$status" -eq 2 ] || fail "kestrel without a catalog: status $status"
+grep -qxF "$expected" "$work/err" || fail "kestrel message: $(cat "$work/err")"
+
+# --- completion, where bash-completion is there to load it --------------------------------
+if [ -f /usr/share/bash-completion/bash_completion ]; then
+    words=$(PATH="$p/bin:$PATH" bash -c '
+        source /usr/share/bash-completion/bash_completion
+        source "$1"
+        COMP_WORDS=(kestrel-cli re); COMP_CWORD=1; COMP_LINE="kestrel-cli re"; COMP_POINT=${#COMP_LINE}
+        _kestrel_cli; echo "${COMPREPLY[*]}"' _ "$p/share/bash-completion/completions/kestrel-cli")
+    [ "$words" = read ] || fail "completion of 're' gave '$words'"
+fi
+echo "install_prefix: ok"
