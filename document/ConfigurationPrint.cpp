@@ -58,11 +58,20 @@ std::vector<ConfigurationRow> ConfigurationPrint::BuildRows(
     return rows;
 }
 
+int ConfigurationPrint::TopMargin(Canvas& canvas)
+{
+    return canvas.DotsPerInchY() / 2;
+}
+
 int ConfigurationPrint::Prepare(Canvas& canvas)
 {
     if (!canvas.SelectFont(kFont, kFontPoints)) canvas.SelectFixedFont();
     lineHeight_ = std::max(1, canvas.FontHeight());
-    rowsPerPage_ = std::max(1, canvas.DotsPerInchY() * 10 / lineHeight_);
+    // Ten inches of rows, but never more than the printable height holds below the top
+    // margin, the heading and its rule: on US Letter ten inches do not fit, and a row past
+    // the printable area would be printed nowhere.
+    const int usable = canvas.PageHeight() - TopMargin(canvas) - lineHeight_ - lineHeight_ / 4;
+    rowsPerPage_ = std::max(1, std::min(canvas.DotsPerInchY() * 10, usable) / lineHeight_);
     // Pages follow the rows that are printed, so a long list never ends in blank pages.
     const int rows = static_cast<int>(rows_.size());
     pageCount_ = std::max(1, (rows + rowsPerPage_ - 1) / rowsPerPage_);
@@ -75,7 +84,7 @@ void ConfigurationPrint::DrawPage(Canvas& canvas, int page) const
     const int width = std::max(1, canvas.PageWidth() - 2 * left);
     // Name, current value and range take half, a quarter and a quarter of the width.
     const int columns[4] = { left, left + width / 2, left + width * 3 / 4, left + width };
-    int y = canvas.DotsPerInchY() / 2;
+    int y = TopMargin(canvas);
     auto drawRow = [&](const std::string& a, const std::string& b, const std::string& c) {
         const std::string* texts[3] = { &a, &b, &c };
         for (int i = 0; i < 3; ++i)

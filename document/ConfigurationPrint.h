@@ -38,6 +38,7 @@ public:
     void DrawPage(Canvas& canvas, int page) const;
 
 private:
+    static int TopMargin(Canvas& canvas);
     std::vector<ConfigurationRow> rows_;
     int rowsPerPage_ = 1;
     int pageCount_ = 1;

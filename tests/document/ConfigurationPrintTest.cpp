@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // Records the texts drawn; the font is 50 pixels high on a 100-dpi page.
@@ -18,18 +20,27 @@ public:
         return arialAvailable;
     }
     void SelectFixedFont() override { fonts.push_back("fixed"); }
-    int FontHeight() override { return 50; }
-    int DotsPerInchX() override { return 100; }
-    int DotsPerInchY() override { return 100; }
-    int PageWidth() override { return 850; }
-    int PageHeight() override { return 1100; }
+    int FontHeight() override { return fontHeight; }
+    int DotsPerInchX() override { return dpi; }
+    int DotsPerInchY() override { return dpi; }
+    int PageWidth() override { return pageWidth; }
+    int PageHeight() override { return pageHeight; }
     int MeasureText(const std::string& text) override { return static_cast<int>(text.size()) * 10; }
-    void DrawText(const CanvasRect&, const std::string& text, bool) override { texts.push_back(text); }
+    void DrawText(const CanvasRect& rect, const std::string& text, bool) override
+    {
+        texts.push_back(text);
+        lowest = std::max(lowest, rect.bottom);
+    }
     void DrawLine(int, int, int, int) override { ++lines; }
     void CopyBitmap(const std::vector<std::uint8_t>&, int, int, int, const CanvasRect&) override { }
     void StartPage() override { }
     void EndPage() override { }
 
+    int fontHeight = 50;
+    int dpi = 100;
+    int pageWidth = 850;
+    int pageHeight = 1200; // room for the full ten inches of rows
+    int lowest = 0; // the bottom of the lowest text drawn
     bool arialAvailable = true;
     std::vector<std::string> fonts;
     std::vector<std::string> texts;
@@ -93,6 +104,34 @@ TEST(ConfigurationPrintTest, RowsRangesAndPages)
     ConfigurationPrint empty({});
     EXPECT_EQ(empty.Prepare(plain), 1);
     EXPECT_EQ(plain.fonts, (std::vector<std::string> { "ARIAL 12", "fixed" }));
+}
+
+// Rows are bounded by the printable height: on US Letter ten inches of rows do not fit below
+// the top margin and the heading, and the last row used to fall off the page.
+TEST(ConfigurationPrintTest, RowsStayInsideThePrintableHeight)
+{
+    struct Paper {
+        const char* name;
+        int printableHeight; // at 600 dpi, less the printer's unprintable edges
+    };
+    for (const Paper paper : { Paper { "Letter", 6400 }, Paper { "A4", 6814 } }) {
+        SCOPED_TRACE(paper.name);
+        std::vector<ConfigurationRow> rows;
+        for (int i = 0; i < 130; ++i)
+            rows.push_back({ "Row " + std::to_string(i), std::to_string(i), "" });
+        ConfigurationPrint print(rows);
+        RecordingCanvas canvas;
+        canvas.dpi = 600;
+        canvas.fontHeight = 100;
+        canvas.pageWidth = 4900;
+        canvas.pageHeight = paper.printableHeight;
+        const int pages = print.Prepare(canvas);
+        for (int page = 0; page < pages; ++page)
+            print.DrawPage(canvas, page);
+        EXPECT_LE(canvas.lowest, paper.printableHeight);
+        for (int i = 0; i < 130; ++i)
+            EXPECT_EQ(std::count(canvas.texts.begin(), canvas.texts.end(), "Row " + std::to_string(i)), 1) << i;
+    }
 }
 
 } // namespace
