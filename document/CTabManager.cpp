@@ -126,7 +126,10 @@ CTabManager::Size CTabManager::ControlSize(
             const Size size = Measure(option);
             if (size.cx > widest.cx) widest = size;
         }
-        return { widest.cx + Measure("WWW").cx, 2 * widest.cy };
+        // The list carries its caption beside it, as an edit field does: a bare list of
+        // "Off"/"On" says nothing about what it switches.
+        const Size label = Measure(caption + "W");
+        return { label.cx + 5 + widest.cx + Measure("WWW").cx, 2 * widest.cy };
     }
     if (IsRadioType(type)) {
         bool tooMany = false;
@@ -401,9 +404,15 @@ bool CTabManager::AddControl(PageTemplate& page, std::vector<ControlBinding>& bi
         return true;
     }
     if (type == ControlType::ComboBox) {
-        const Size closed = ControlSize(type, caption, setting, false);
+        Size label = Measure(caption + "W");
+        label.cy += 3;
+        const Size control = ControlSize(type, caption, setting, false);
+        const Size closed { control.cx - label.cx - 5, control.cy };
+        page.items.push_back(
+            { ItemClass::Static, kLabelItem, NextId(), { x, y, label.cx, label.cy }, caption, 0 });
+        const int listX = groupRight >= 0 ? groupRight - closed.cx - 10 : x + label.cx + 5;
         const int id = NextId();
-        page.items.push_back({ ItemClass::ComboBox, type, id, { x, y, closed.cx, 7 * closed.cy }, "",
+        page.items.push_back({ ItemClass::ComboBox, type, id, { listX, y - 1, closed.cx, 7 * closed.cy }, "",
             ItemStyle::DropDownList | ItemStyle::HScroll | ItemStyle::TabStop });
         bind(id, 0, helpId);
         return true;
