@@ -181,6 +181,9 @@ void CDeviceName::CopyIdentity(const CDeviceName& other, const DeviceCatalog& ca
     baseNumber = other.baseNumber;
     revision = other.revision;
     productId = other.productId;
+    // The other entry's row is where matching starts (a row chosen by hand for a reader the
+    // catalog does not know stays); never a row left over from this entry's earlier reader.
+    catalogRow = other.catalogRow;
     MatchRow(catalog);
     UpdateDeviceId(catalog);
 }

@@ -45,6 +45,8 @@ struct DocumentEnvironment {
 class CQLMenuDoc {
 public:
     static constexpr const char* kUntitled = "Untitled";
+    // What the status panes show while there is no device object.
+    static constexpr const char* kNoConnectedDevice = "No Connected Device";
     static constexpr size_t kMaxHelpBindings = 500;
     static constexpr size_t kMaxDescription = 1000;
     static constexpr const char* kUnableToConnect
@@ -96,6 +98,9 @@ public:
     void OnButton(int controlId);
     void OnEditKillFocus(int controlId);
     void OnComboSelChange(int controlId);
+    // The user changed a check box, a radio button or the text of an edit field: the
+    // document now differs from what was read or saved.
+    void OnControlChanged(int controlId);
     // Puts the setting values into the controls.
     void RefreshViews();
 
@@ -145,6 +150,7 @@ private:
     std::string ControlValue(const ControlBinding& binding);
     void ButtonDefaults(const std::string& tag);
     void ButtonCommand(const ControlBinding& binding, bool showAnswer);
+    void MakeUntitled();
 
     DocumentEnvironment env_;
     std::unique_ptr<TextMeasurer> ownMeasurer_;

@@ -19,6 +19,9 @@ public:
     virtual bool EditFileDescription(std::string& description) = 0;
     virtual void ShowStartupChoice() = 0;
     virtual void SetTitle(const std::string& title) = 0;
+    // The document's contents were replaced (connect, offline configure, a load that ended
+    // without a usable file): it belongs to no file any more, so the next Save asks for a name.
+    virtual void BecameUntitled() {}
     // The pages were rebuilt (recreate the views) or only their values changed.
     virtual void PagesRebuilt() = 0;
     virtual void ValuesChanged() = 0;

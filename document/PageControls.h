@@ -26,4 +26,12 @@ public:
     virtual int FocusedControl() = 0;
     virtual void SetFocus(int id) = 0;
     virtual void BringPageToFront(int pageIndex) = 0;
+    // The pixels a page has to fill, as the pages' window is now; false when the controls
+    // have no window (the document then lays pages out for the size it was given).
+    virtual bool PageArea(int& width, int& height)
+    {
+        (void)width;
+        (void)height;
+        return false;
+    }
 };

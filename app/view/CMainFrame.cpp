@@ -309,8 +309,8 @@ void CMainFrame::BuildToolBar()
 
 void CMainFrame::BuildStatusBar()
 {
-    devicePane_ = new QLabel(QString::fromLatin1(kNoConnectedDevice), this);
-    buildPane_ = new QLabel(QString::fromLatin1(kNoConnectedDevice), this);
+    devicePane_ = new QLabel(QString::fromLatin1(CQLMenuDoc::kNoConnectedDevice), this);
+    buildPane_ = new QLabel(QString::fromLatin1(CQLMenuDoc::kNoConnectedDevice), this);
     // Wide enough for a long product name without the bar jumping as names change.
     const int paneWidth = devicePane_->fontMetrics().horizontalAdvance(
         QStringLiteral("No Connected Device                        "));
@@ -335,6 +335,8 @@ void CMainFrame::UpdateCommandStates()
     actions_[Command::PrintKestrelBarcode]->setEnabled(false);
     actions_[Command::DataEditingWizards]->setEnabled(false);
     const bool hasDevice = document_.Device() != nullptr;
+    actions_[Command::Save]->setEnabled(CanSave());
+    actions_[Command::SaveAs]->setEnabled(CanSave());
     actions_[Command::PrintConfiguration]->setEnabled(hasDevice);
     actions_[Command::PrintPreview]->setEnabled(hasDevice);
     // No command is bound to the radio firmware entry: it is always greyed.
@@ -408,6 +410,11 @@ void CMainFrame::SetTitle(const std::string& title)
     setWindowTitle(QString::fromStdString(title) + QStringLiteral(" - ") + QString::fromLatin1(kAppTitle));
 }
 
+void CMainFrame::BecameUntitled()
+{
+    path_.clear();
+}
+
 void CMainFrame::PagesRebuilt()
 {
     tabView_->RebuildPages();
@@ -424,20 +431,15 @@ void CMainFrame::ValuesChanged()
 bool CMainFrame::ConnectToDevice()
 {
     WaitCursor cursor;
-    if (document_.Connect()) {
-        path_.clear();
+    if (document_.Connect())
         return true;
-    }
     ShowMessage(CQLMenuDoc::kUnableToConnect);
     return false;
 }
 
 bool CMainFrame::OfflineConfigure()
 {
-    if (!document_.OfflineConfigure())
-        return false;
-    path_.clear();
-    return true;
+    return document_.OfflineConfigure();
 }
 
 bool CMainFrame::LoadConfigFromFile()
@@ -450,8 +452,9 @@ bool CMainFrame::LoadConfigFromFile()
     std::string path;
     if (!TheHost().ChooseFile(request, path))
         return false;
-    OpenDocument(path);
-    return true;
+    // A file that cannot be opened or is damaged configures nothing: the start-up choice
+    // comes back instead of leaving the user in an empty window.
+    return OpenDocument(path);
 }
 
 void CMainFrame::Preferences()
@@ -484,8 +487,16 @@ bool CMainFrame::OpenDocument(const std::string& path)
     return true;
 }
 
+bool CMainFrame::CanSave() const
+{
+    return document_.Device() != nullptr;
+}
+
 bool CMainFrame::SaveDocument()
 {
+    // Saving reads the pages, so a value typed out of range stops it like any other command.
+    if (!CanSave() || !document_.ValidationGate())
+        return false;
     if (path_.empty())
         return SaveDocumentAs();
     if (!document_.Save(path_))
@@ -496,6 +507,8 @@ bool CMainFrame::SaveDocument()
 
 bool CMainFrame::SaveDocumentAs()
 {
+    if (!CanSave() || !document_.ValidationGate())
+        return false;
     FileRequest request;
     request.kind = FileDialogKind::Save;
     request.title = "Save As";

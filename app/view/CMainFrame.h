@@ -39,7 +39,6 @@ class CMainFrame final : public QMainWindow, public DocumentFrame, public Config
     Q_OBJECT
 public:
     static constexpr int kRecentFiles = 4;
-    static constexpr const char* kNoConnectedDevice = "No Connected Device";
 
     CMainFrame(CKestrelApp& app, CQLMenuDoc& document);
     ~CMainFrame() override;
@@ -66,6 +65,7 @@ public:
     bool EditFileDescription(std::string& description) override;
     void ShowStartupChoice() override;
     void SetTitle(const std::string& title) override;
+    void BecameUntitled() override;
     void PagesRebuilt() override;
     void ValuesChanged() override;
 
@@ -81,6 +81,8 @@ public:
 
     // ---- commands -----------------------------------------------------------------------------------------
     bool OpenDocument(const std::string& path);
+    // Save and Save As need a device object: without one there is nothing to write.
+    bool CanSave() const;
     bool SaveDocument();
     bool SaveDocumentAs();
     void About();

@@ -1,5 +1,7 @@
 #include "document/view/CFileDescriptionDlg.h"
 
+#include "ui/ByteText.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -11,7 +13,7 @@ CFileDescriptionDlg::CFileDescriptionDlg(const std::string& description, QWidget
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Description for this Kestrel Settings File:"), this));
     editor_ = new QPlainTextEdit(this);
-    editor_->setPlainText(QString::fromStdString(description).left(kMaxLength));
+    editor_->setPlainText(TextFromBytes(description).left(kMaxLength));
     layout->addWidget(editor_);
     connect(editor_, &QPlainTextEdit::textChanged, this, &CFileDescriptionDlg::Limit);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -24,16 +26,17 @@ CFileDescriptionDlg::CFileDescriptionDlg(const std::string& description, QWidget
 void CFileDescriptionDlg::Limit()
 {
     // Typing or pasting past the limit keeps the first 1000 characters, as the stored
-    // description does.
+    // description does. The file keeps one byte a character, so characters without a byte
+    // of their own are not taken, and the cut can never fall inside a character.
     const QString text = editor_->toPlainText();
-    if (text.size() <= kMaxLength)
+    if (text.size() <= kMaxLength && FitsInBytes(text))
         return;
     QSignalBlocker block(editor_);
-    editor_->setPlainText(text.left(kMaxLength));
+    editor_->setPlainText(KeepByteCharacters(text).left(kMaxLength));
     editor_->moveCursor(QTextCursor::End);
 }
 
 std::string CFileDescriptionDlg::Description() const
 {
-    return editor_->toPlainText().left(kMaxLength).toStdString();
+    return BytesFromText(KeepByteCharacters(editor_->toPlainText()).left(kMaxLength));
 }

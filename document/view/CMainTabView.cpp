@@ -2,6 +2,7 @@
 
 #include "document/CQLMenuDoc.h"
 #include "document/view/CQLDynFormView.h"
+#include "ui/ByteText.h"
 #include "ui/QtTextMeasurer.h"
 
 #include <QAbstractButton>
@@ -9,6 +10,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QTabBar>
 #include <QLineEdit>
 
 CMainTabView::CMainTabView(CQLMenuDoc& document, QtTextMeasurer& measurer, QWidget* parent)
@@ -37,7 +39,7 @@ void CMainTabView::RebuildPages()
         auto* view = new CQLDynFormView(pages[i], static_cast<int>(i), document_, measurer_, this);
         connect(view, &CQLDynFormView::HelpRequested, this, &CMainTabView::HelpRequested);
         connect(view, &CQLDynFormView::CurrentEditChanged, this, &CMainTabView::CommandStateChanged);
-        addTab(view, QString::fromStdString(pages[i].caption));
+        addTab(view, TextFromBytes(pages[i].caption));
     }
     emit CommandStateChanged();
 }
@@ -135,14 +137,14 @@ void CMainTabView::SetCheck(int id, bool checked)
 std::string CMainTabView::GetText(int id)
 {
     if (auto* edit = qobject_cast<QLineEdit*>(ControlWidget(id)))
-        return edit->text().toStdString();
+        return BytesFromText(edit->text());
     return {};
 }
 
 void CMainTabView::SetText(int id, const std::string& text)
 {
     if (auto* edit = qobject_cast<QLineEdit*>(ControlWidget(id))) {
-        edit->setText(QString::fromStdString(text));
+        edit->setText(TextFromBytes(text));
         edit->setCursorPosition(0);
     }
 }
@@ -152,7 +154,7 @@ void CMainTabView::FillCombo(int id, const std::vector<std::string>& items)
     if (auto* combo = qobject_cast<QComboBox*>(ControlWidget(id))) {
         combo->clear();
         for (const std::string& item : items)
-            combo->addItem(QString::fromStdString(item));
+            combo->addItem(TextFromBytes(item));
         combo->setCurrentIndex(-1);
     }
 }
@@ -168,7 +170,7 @@ std::string CMainTabView::GetComboSelection(int id)
     auto* combo = qobject_cast<QComboBox*>(ControlWidget(id));
     if (!combo || combo->currentIndex() < 0)
         return {};
-    return combo->currentText().toStdString();
+    return BytesFromText(combo->currentText());
 }
 
 int CMainTabView::FocusedControl()
@@ -196,4 +198,16 @@ void CMainTabView::BringPageToFront(int pageIndex)
 {
     if (pageIndex >= 0 && pageIndex < count())
         setCurrentIndex(pageIndex);
+}
+
+bool CMainTabView::PageArea(int& width, int& height)
+{
+    // The view's own size less the row of tabs; a page's scroll area has no frame.
+    const QSize area = contentsRect().size();
+    const int tabs = tabBar()->isVisible() ? tabBar()->height() : tabBar()->sizeHint().height();
+    if (area.width() <= 0 || area.height() - tabs <= 0)
+        return false;
+    width = area.width();
+    height = area.height() - tabs;
+    return true;
 }

@@ -52,6 +52,7 @@ public:
     int FocusedControl() override;
     void SetFocus(int id) override;
     void BringPageToFront(int pageIndex) override;
+    bool PageArea(int& width, int& height) override;
 
 signals:
     void HelpRequested(int controlId);

@@ -1,6 +1,7 @@
 #include "document/view/CQLDynFormView.h"
 
 #include "document/CQLMenuDoc.h"
+#include "ui/ByteText.h"
 #include "ui/QtTextMeasurer.h"
 
 #include <QButtonGroup>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 
 namespace {
 
@@ -63,7 +65,7 @@ int CQLDynFormView::IdOf(const QWidget* widget) const
 
 QWidget* CQLDynFormView::MakeItem(const PageItem& item, QWidget* parentWidget)
 {
-    const QString caption = QString::fromStdString(item.caption);
+    const QString caption = TextFromBytes(item.caption);
     const int id = item.id;
     QWidget* made = nullptr;
     switch (item.itemClass) {
@@ -76,6 +78,11 @@ QWidget* CQLDynFormView::MakeItem(const PageItem& item, QWidget* parentWidget)
         auto* edit = new QLineEdit(parentWidget);
         edit->setReadOnly(Has(item, ItemStyle::ReadOnly));
         edit->setFrame(Has(item, ItemStyle::Border));
+        // Values are 8-bit text: a character with no byte of its own cannot be sent or saved.
+        edit->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[\\x{0}-\\x{ff}]*")), edit));
+        // Only what the user types changes the document; values the document puts in do not.
+        connect(edit, &QLineEdit::textEdited, this, [this, id] { document_.OnControlChanged(id); });
         made = edit;
         break;
     }
@@ -94,9 +101,12 @@ QWidget* CQLDynFormView::MakeItem(const PageItem& item, QWidget* parentWidget)
             frame->setAttribute(Qt::WA_TransparentForMouseEvents);
             made = frame;
         } else if (Has(item, ItemStyle::AutoCheckBox)) {
-            made = new QCheckBox(caption, parentWidget);
+            auto* box = new QCheckBox(caption, parentWidget);
+            connect(box, &QCheckBox::clicked, this, [this, id] { document_.OnControlChanged(id); });
+            made = box;
         } else if (Has(item, ItemStyle::AutoRadioButton)) {
             auto* radio = new QRadioButton(caption, parentWidget);
+            connect(radio, &QRadioButton::clicked, this, [this, id] { document_.OnControlChanged(id); });
             // All radio buttons share the page as parent; a button group keeps each run of
             // buttons (started by the group style) exclusive on its own.
             if (Has(item, ItemStyle::Group) || !radioGroup_) {
