@@ -24,6 +24,8 @@ public:
     virtual bool SelectFont(const std::string& face, int pointSize) = 0;
     // The fixed system font every surface has.
     virtual void SelectFixedFont() = 0;
+    // Makes the selected font bold (weight 700) or normal; surfaces without weights ignore it.
+    virtual void SetBold(bool /*bold*/) {}
     // Height of a line of the selected font, in pixels.
     virtual int FontHeight() = 0;
     // Dots per inch of the surface.

@@ -29,6 +29,13 @@ void QtCanvas::SelectFixedFont()
     painter_.setFont(QFont(QFontDatabase::systemFont(QFontDatabase::FixedFont), painter_.device()));
 }
 
+void QtCanvas::SetBold(bool bold)
+{
+    QFont font = painter_.font();
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    painter_.setFont(font);
+}
+
 int QtCanvas::FontHeight()
 {
     return std::max(1, painter_.fontMetrics().height());

@@ -16,6 +16,7 @@ public:
 
     bool SelectFont(const std::string& face, int pointSize) override;
     void SelectFixedFont() override;
+    void SetBold(bool bold) override;
     int FontHeight() override;
     int DotsPerInchX() override { return dpiX_; }
     int DotsPerInchY() override { return dpiY_; }
