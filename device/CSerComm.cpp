@@ -340,13 +340,23 @@ int CSerComm::ReadBytes(uint8_t* buffer, size_t wanted, unsigned timeoutMs)
         return 0;
     const unsigned limitMs = std::min(timeoutMs, kReadCapMs);
     const Clock::time_point start = Clock::now();
-    long received = 0;
+    // Take bytes as they come until the wanted count is there: a line that decodes what it
+    // received (parity marks) may hand over fewer bytes than it first counted.
+    size_t got = 0;
     for (;;) {
-        received = device_->InputCount();
+        const long received = device_->InputCount();
         device_->ClearErrors();
         if (received < 0)
             return 0;  // the line is gone
-        if (static_cast<size_t>(received) >= wanted || ElapsedMs(start) >= limitMs || suspended_ || !IsOpen())
+        if (received > 0) {
+            const long read = device_->Read(buffer + got, std::min(wanted - got, static_cast<size_t>(received)));
+            if (read < 0) {
+                device_->ClearErrors();
+                return 0;
+            }
+            got += static_cast<size_t>(read);
+        }
+        if (got >= wanted || ElapsedMs(start) >= limitMs || suspended_ || !IsOpen())
             break;
         // Spin rather than sleep: replies are short and a sleep would cost a scheduler tick
         // per exchange; yielding keeps a peer on the same core (the simulator) running.
@@ -354,14 +364,6 @@ int CSerComm::ReadBytes(uint8_t* buffer, size_t wanted, unsigned timeoutMs)
     }
     if (suspended_ || !IsOpen())
         return 0;
-    const size_t take = std::min(wanted, static_cast<size_t>(received));
-    if (take == 0)
-        return 0;
-    const long got = device_->Read(buffer, take);
-    if (got < 0) {
-        device_->ClearErrors();
-        return 0;
-    }
     return static_cast<int>(got);
 }
 

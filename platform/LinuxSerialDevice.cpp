@@ -179,6 +179,19 @@ std::unique_ptr<LinuxSerialDevice> LinuxSerialDevice::Open(const std::string& de
     return device;
 }
 
+std::unique_ptr<LinuxSerialDevice> LinuxSerialDevice::Adopt(int fd, std::string path)
+{
+    if (fd < 0)
+        return nullptr;
+    auto device = std::unique_ptr<LinuxSerialDevice>(new LinuxSerialDevice(fd, std::move(path)));
+    termios tio {};
+    device->terminal_ = ::tcgetattr(fd, &tio) == 0;
+    SerialLineState current;
+    if (device->GetLineState(current))
+        device->requested_ = current;
+    return device;
+}
+
 LinuxSerialDevice::LinuxSerialDevice(int fd, std::string path)
     : fd_(fd)
     , path_(std::move(path))
@@ -195,6 +208,10 @@ LinuxSerialDevice::~LinuxSerialDevice()
 
 bool LinuxSerialDevice::GetLineState(SerialLineState& state)
 {
+    if (!terminal_) {
+        state = requested_;
+        return true;
+    }
     termios tio {};
     if (::tcgetattr(fd_, &tio) != 0)
         return false;
@@ -220,6 +237,13 @@ void LinuxSerialDevice::SetModemLine(int bit, bool on)
 
 bool LinuxSerialDevice::SetLineState(const SerialLineState& state)
 {
+    const bool markParity = state.parityCheck && state.errorReplace && state.parity != 'N';
+    unmarked_.SetErrorChar(state.errorChar);
+    if (!terminal_) {
+        requested_ = state;
+        markParity_ = markParity;
+        return true;
+    }
     termios tio {};
     if (::tcgetattr(fd_, &tio) != 0)
         return false;
@@ -243,7 +267,7 @@ bool LinuxSerialDevice::SetLineState(const SerialLineState& state)
     // Without replacement a byte with a parity error is delivered as it arrived (no INPCK);
     // with it the driver marks the byte and Read swaps in the error character.
     tio.c_iflag &= ~(INPCK | PARMRK | IGNPAR | ISTRIP | IXON | IXOFF | IXANY);
-    markParity_ = state.parityCheck && state.errorReplace && state.parity != 'N';
+    markParity_ = markParity;
     if (markParity_)
         tio.c_iflag |= INPCK | PARMRK;
     if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
@@ -307,68 +331,52 @@ bool LinuxSerialDevice::WaitUntilSent(unsigned timeoutMs)
     }
 }
 
+bool LinuxSerialDevice::PullMarked()
+{
+    uint8_t raw[512];
+    for (;;) {
+        const ssize_t got = ::read(fd_, raw, sizeof raw);
+        if (got > 0) {
+            unmarked_.Feed(raw, static_cast<size_t>(got));
+            continue;
+        }
+        if (got == 0 || errno == EAGAIN || errno == EINTR)
+            return true;
+        return SerialErrorFromErrno(errno) != SerialError::Gone;
+    }
+}
+
 long LinuxSerialDevice::InputCount()
 {
+    // With parity marks the driver's count includes mark bytes; the caller waits for reply
+    // bytes, so decode first and count what decoding gave.
+    if (markParity_) {
+        if (!PullMarked())
+            return -1;
+        return static_cast<long>(unmarked_.Pending());
+    }
     int count = 0;
     if (::ioctl(fd_, FIONREAD, &count) != 0)
         return SerialErrorFromErrno(errno) == SerialError::Gone ? -1 : 0;
-    return static_cast<long>(count) + static_cast<long>(markCarry_.size() + unmarked_.size());
-}
-
-size_t LinuxSerialDevice::UnmarkParityErrors(const uint8_t* raw, size_t count, uint8_t* out)
-{
-    std::vector<uint8_t> bytes(markCarry_);
-    bytes.insert(bytes.end(), raw, raw + count);
-    markCarry_.clear();
-    size_t produced = 0;
-    size_t i = 0;
-    while (i < bytes.size()) {
-        if (bytes[i] != 0xFF) {
-            out[produced++] = bytes[i++];
-            continue;
-        }
-        if (i + 1 >= bytes.size())
-            break;
-        if (bytes[i + 1] == 0xFF) {
-            out[produced++] = 0xFF;
-            i += 2;
-            continue;
-        }
-        if (i + 2 >= bytes.size())
-            break;
-        out[produced++] = requested_.errorChar;  // 0xFF 0x00 x: x arrived with a parity error
-        i += 3;
-    }
-    markCarry_.assign(bytes.begin() + static_cast<std::ptrdiff_t>(i), bytes.end());
-    return produced;
+    return static_cast<long>(count) + static_cast<long>(unmarked_.Pending());
 }
 
 long LinuxSerialDevice::Read(uint8_t* data, size_t count)
 {
     if (count == 0)
         return 0;
-    if (!markParity_) {
-        const ssize_t got = ::read(fd_, data, count);
-        if (got >= 0)
-            return static_cast<long>(got);
-        if (errno == EAGAIN || errno == EINTR)
-            return 0;
-        return SerialErrorFromErrno(errno) == SerialError::Gone ? -1 : 0;
-    }
-    std::vector<uint8_t> raw(count);
-    ssize_t got = ::read(fd_, raw.data(), count);
-    if (got < 0) {
-        if (errno != EAGAIN && errno != EINTR && SerialErrorFromErrno(errno) == SerialError::Gone)
-            return -1;
-        got = 0;
-    }
-    std::vector<uint8_t> decoded(static_cast<size_t>(got) + markCarry_.size());
-    decoded.resize(UnmarkParityErrors(raw.data(), static_cast<size_t>(got), decoded.data()));
-    unmarked_.insert(unmarked_.end(), decoded.begin(), decoded.end());
-    const size_t take = std::min(unmarked_.size(), count);
-    std::copy_n(unmarked_.begin(), take, data);
-    unmarked_.erase(unmarked_.begin(), unmarked_.begin() + static_cast<std::ptrdiff_t>(take));
-    return static_cast<long>(take);
+    if (markParity_ && !PullMarked() && unmarked_.Pending() == 0)
+        return -1;
+    // Bytes decoded before marking was switched off still come first.
+    size_t taken = unmarked_.Take(data, count);
+    if (markParity_ || taken == count)
+        return static_cast<long>(taken);
+    const ssize_t got = ::read(fd_, data + taken, count - taken);
+    if (got >= 0)
+        return static_cast<long>(taken + static_cast<size_t>(got));
+    if (errno == EAGAIN || errno == EINTR || taken > 0)
+        return static_cast<long>(taken);
+    return SerialErrorFromErrno(errno) == SerialError::Gone ? -1 : 0;
 }
 
 long LinuxSerialDevice::OutputCount()
@@ -381,9 +389,13 @@ long LinuxSerialDevice::OutputCount()
 
 void LinuxSerialDevice::PurgeInput()
 {
-    ::tcflush(fd_, TCIFLUSH);
-    markCarry_.clear();
-    unmarked_.clear();
+    if (terminal_) {
+        ::tcflush(fd_, TCIFLUSH);
+    } else {
+        uint8_t discard[512];
+        while (::read(fd_, discard, sizeof discard) > 0) { }
+    }
+    unmarked_.Clear();
 }
 
 void LinuxSerialDevice::PurgeOutput() { ::tcflush(fd_, TCOFLUSH); }

@@ -6,11 +6,10 @@
 // terminals, some USB bridges): the line keeps working without it.
 #pragma once
 
+#include "platform/ParityMarkDecoder.h"
 #include "platform/SerialDevice.h"
 
-#include <deque>
 #include <string>
-#include <vector>
 
 // The few ways a serial call can fail that callers act on; errno is mapped to these in one
 // place (SerialErrorFromErrno) so the rest of the layer never looks at raw errno values.
@@ -23,6 +22,11 @@ class LinuxSerialDevice final : public SerialDevice {
 public:
     // Opens devicePath exclusively; nullptr (and error set) when that fails.
     static std::unique_ptr<LinuxSerialDevice> Open(const std::string& devicePath, SerialError* error = nullptr);
+    // Takes over a descriptor that is already open, such as one end of a socket pair that
+    // stands in for a UART line. A descriptor that is not a terminal has no termios: its
+    // line state is kept as set, and with parity marking asked for, the stream is expected
+    // to carry the marks a terminal driver would insert.
+    static std::unique_ptr<LinuxSerialDevice> Adopt(int fd, std::string path);
     ~LinuxSerialDevice() override;
 
     LinuxSerialDevice(const LinuxSerialDevice&) = delete;
@@ -48,15 +52,17 @@ public:
 private:
     LinuxSerialDevice(int fd, std::string path);
     void SetModemLine(int bit, bool on);
-    // Turns the driver's parity-error marks (0xFF 0x00 x) into the error character and a
-    // doubled 0xFF into one; only active while error replacement is on.
-    size_t UnmarkParityErrors(const uint8_t* raw, size_t count, uint8_t* out);
+    // While parity errors are marked: moves everything the driver holds into the decoder,
+    // so counts and reads both speak of decoded bytes. False when the line is gone.
+    bool PullMarked();
 
     int fd_ = -1;
     std::string path_;
+    bool terminal_ = true;
     SerialLineState requested_;  // what was last set: termios cannot report every field
     bool framingForced_ = false;
     bool markParity_ = false;
-    std::vector<uint8_t> markCarry_;  // an incomplete mark sequence split across reads
-    std::deque<uint8_t> unmarked_;    // decoded bytes the caller had no room for yet
+    // Active while error replacement is on: parity-error marks (0xFF 0x00 x) become the
+    // error character, a doubled 0xFF one 0xFF.
+    ParityMarkDecoder unmarked_;
 };
