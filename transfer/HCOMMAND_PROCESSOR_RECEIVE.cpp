@@ -387,8 +387,14 @@ void HCOMMAND_PROCESSOR::ReceivePicture(unsigned char bits, bool coded, HSTRING&
 
     const size_t pixels = size_t(width) * size_t(height);
     const size_t rowBytes = (size_t(width) + 7) / 8;
-    // A 0-bit row carries eight pixels a byte, as an uncompressed 1-bit row does.
-    const size_t byteCount = (depth == 8 || (coded && depth == 1)) ? pixels : rowBytes * height;
+    // A 0-bit row carries eight pixels a byte, as an uncompressed 1-bit row does. Coded
+    // pictures end when the decoder has every pixel; the count only bounds them: the nibble
+    // code takes at most three nibbles a pixel, the run code at most one byte.
+    size_t byteCount = rowBytes * height;
+    if (depth == 8)
+        byteCount = coded ? (pixels * 3 + 1) / 2 : pixels;
+    else if (coded && depth == 1)
+        byteCount = pixels;
     const int savedKind = m_Status ? m_Status->GetTransferKind() : 0;
     if (m_Status) {
         m_Status->SetTransferKind(5);
