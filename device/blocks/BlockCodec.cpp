@@ -25,15 +25,6 @@ constexpr std::array<std::string_view, 15> kHousekeepingCommands { "PRECA2", "SU
     "DFMCA3", "AXDCA3", "PRE_EN1", "SUF_EN1", "AXP_EN1", "AXS_EN1", "DFM_EN1", "AXD_EN1", "DFMRQD1",
     "AIMIDX0", "CODIDX0" };
 
-std::string_view Trim(std::string_view text)
-{
-    constexpr std::string_view blanks = " \t\r\n\v\f";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
-}
-
 int HexDigit(char c)
 {
     if (c >= '0' && c <= '9') return c - '0';
@@ -70,12 +61,16 @@ int LeadingDecimal(std::string_view digits)
 
 // Splits a block value into its records: trimmed, a missing final "|" supplied, and a value
 // shorter than `minimum` (final "|" included) taken as empty.
-std::vector<std::string_view> SplitRecords(std::string_view value, std::size_t minimum, std::string& storage)
+std::vector<std::string_view> SplitRecords(
+    std::string_view value, std::size_t minimum, std::string& storage, std::vector<std::string>* dropped)
 {
     storage = Trim(value);
     if (!storage.empty() && storage.back() != kRecordEnd) storage.push_back(kRecordEnd);
     std::vector<std::string_view> records;
-    if (storage.size() < minimum) return records;
+    if (storage.size() < minimum) {
+        if (dropped && storage.size() > 1) dropped->push_back(storage.substr(0, storage.size() - 1));
+        return records;
+    }
     std::string_view rest = storage;
     while (!rest.empty()) {
         const std::size_t end = rest.find(kRecordEnd);
@@ -137,43 +132,255 @@ std::string EncodeParameter(
     return std::string(parameter);
 }
 
+
+// A piece of typed block text between two "|", with its offset in the whole text.
+struct TypedRecord {
+    std::string_view text;
+    std::size_t offset;
+};
+
+std::vector<TypedRecord> SplitTyped(std::string_view text)
+{
+    std::vector<TypedRecord> records;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(kRecordEnd, start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view piece = text.substr(start, end - start);
+        // Blanks around a record are layout, not data.
+        std::size_t lead = 0;
+        while (lead < piece.size() && (piece[lead] == ' ' || piece[lead] == '\t')) ++lead;
+        piece.remove_prefix(lead);
+        while (!piece.empty() && (piece.back() == ' ' || piece.back() == '\t')) piece.remove_suffix(1);
+        if (!piece.empty()) records.push_back({ piece, start + lead });
+        start = end + 1;
+    }
+    return records;
+}
+
+CFormatKeyEntry ParseFormatRecord(
+    std::string_view record, const CCodeTable& symbologies, const CCodeTable& terminals)
+{
+    CFormatKeyEntry entry;
+    entry.SetSlot(static_cast<std::uint8_t>(LeadingDecimal(record.substr(0, kSlotWidth))));
+    std::size_t position = kSlotWidth;
+    entry.SetTerminal(TerminalName(terminals, record.substr(position, kTerminalWidth)));
+    position += kTerminalWidth;
+    entry.SetSymbology(SymbologyName(symbologies, record.substr(position, kSymbologyWidth)));
+    position += kSymbologyWidth;
+    entry.SetLength(std::string(record.substr(position, kLengthWidth)));
+    position += kLengthWidth;
+    entry.SetCommands(DecodeFormatCommands(record.substr(position)));
+    return entry;
+}
+
+std::string FormatRecordText(
+    const CFormatKeyEntry& entry, const CCodeTable& symbologies, const CCodeTable& terminals)
+{
+    std::string length = entry.GetLength();
+    if (length.size() < kLengthWidth) length.insert(0, kLengthWidth - length.size(), '0');
+    std::string text = std::to_string(entry.GetSlot());
+    text += TerminalCode(terminals, entry.GetTerminal());
+    text += SymbologyCode(symbologies, entry.GetSymbology());
+    text += length;
+    text += EncodeFormatCommands(entry.GetCommands(), entry.GetLeftDelimiter(), entry.GetRightDelimiter());
+    return text;
+}
+
+// Checks the reader form of a command sequence: known codes, every parameter complete, text
+// as hexadecimal pairs and numbers as digits. The offset of the first fault, or npos.
+std::size_t CheckEncodedCommands(std::string_view encoded, std::string& reason)
+{
+    std::size_t position = 0;
+    auto units = [&](std::size_t count, bool numeric) {
+        for (std::size_t i = 0; i < count * 2; ++i, ++position) {
+            if (position >= encoded.size()) {
+                reason = "a formatter command is missing its parameter";
+                return false;
+            }
+            const char c = encoded[position];
+            if (numeric ? (c < '0' || c > '9') : HexDigit(c) < 0) {
+                reason = numeric ? "a number parameter has a character that is not a digit"
+                                 : "a text parameter is not hexadecimal";
+                return false;
+            }
+        }
+        return true;
+    };
+    while (position < encoded.size()) {
+        if (encoded.size() - position < 2) {
+            reason = "half a formatter command";
+            return position;
+        }
+        const std::string code = ToUpper(encoded.substr(position, 2));
+        const FormatCommand* command = FindFormatCommand(code);
+        if (!command) {
+            reason = "unknown formatter command " + code;
+            return position;
+        }
+        position += 2;
+        if (IsCountedCommand(code)) {
+            const std::size_t countAt = position;
+            if (!units(1, true)) return position;
+            const int count = LeadingDecimal(encoded.substr(countAt, 2));
+            if (!units(static_cast<std::size_t>(count), false)) return position;
+            continue;
+        }
+        if (!units(static_cast<std::size_t>(command->limit1), command->numeric1 != 0)) return position;
+        if (!units(static_cast<std::size_t>(command->limit2), command->numeric2 != 0)) return position;
+    }
+    return std::string_view::npos;
+}
+
 } // namespace
 
-std::vector<CPreSufEntry> ParsePrefixSuffixValue(
-    std::string_view value, std::int32_t kind, const CCodeTable& symbologies)
+std::string SymbologyName(const CCodeTable& symbologies, std::string_view code)
+{
+    std::string name = symbologies.NameFromCode(code);
+    if (name.empty()) name = std::string(kUnknownSymbologyLead) + std::string(code);
+    return name;
+}
+
+std::string SymbologyCode(const CCodeTable& symbologies, std::string_view name)
+{
+    std::string code = symbologies.CodeFromName(name);
+    if (code.empty() && name.starts_with(kUnknownSymbologyLead))
+        code = name.substr(kUnknownSymbologyLead.size());
+    return code;
+}
+
+std::string TerminalName(const CCodeTable& terminals, std::string_view code)
+{
+    const std::string padded = PadTerminalCode(code);
+    std::string name = terminals.NameFromCode(padded);
+    if (!name.empty()) return name;
+    // "099" stands for any terminal only while the list has no row of that name.
+    if (padded == kAnyTerminalCode && terminals.CodeFromName(kAnyTerminal).empty()) return std::string(kAnyTerminal);
+    return std::string(kUnknownTerminalLead) + padded;
+}
+
+std::string TerminalCode(const CCodeTable& terminals, std::string_view name)
+{
+    std::string code = terminals.CodeFromName(name);
+    if (!code.empty()) return code;
+    // A new format has no terminal yet: it applies to any.
+    if (name.empty() || EqualNoCase(name, kAnyTerminal)) return std::string(kAnyTerminalCode);
+    if (name.starts_with(kUnknownTerminalLead)) return PadTerminalCode(name.substr(kUnknownTerminalLead.size()));
+    return code;
+}
+
+std::vector<CPreSufEntry> ParsePrefixSuffixValue(std::string_view value, std::int32_t kind,
+    const CCodeTable& symbologies, std::vector<std::string>* dropped)
 {
     // Shortest record: a two-character code and the "|".
     std::string storage;
     std::vector<CPreSufEntry> entries;
-    for (const std::string_view record : SplitRecords(value, 3, storage)) {
-        if (record.size() < 2) continue;
-        CPreSufEntry entry(kind, symbologies.NameFromCode(record.substr(0, 2)));
+    for (const std::string_view record : SplitRecords(value, 3, storage, dropped)) {
+        if (record.size() < 2) {
+            if (dropped && !record.empty()) dropped->emplace_back(record);
+            continue;
+        }
+        CPreSufEntry entry(kind, SymbologyName(symbologies, record.substr(0, 2)));
         entry.SetData(BytesToDisplayText(HexPairsToBytes(record.substr(2))));
         entries.push_back(std::move(entry));
     }
     return entries;
 }
 
-std::vector<CFormatKeyEntry> ParseDataFormatValue(
-    std::string_view value, const CCodeTable& symbologies, const CCodeTable& terminals)
+std::vector<CFormatKeyEntry> ParseDataFormatValue(std::string_view value, const CCodeTable& symbologies,
+    const CCodeTable& terminals, std::vector<std::string>* dropped)
 {
     std::string storage;
     std::vector<CFormatKeyEntry> entries;
-    for (const std::string_view record : SplitRecords(value, kFormatHeaderWidth + 1, storage)) {
-        if (record.size() < kFormatHeaderWidth) continue;
-        CFormatKeyEntry entry;
-        entry.SetSlot(static_cast<std::uint8_t>(LeadingDecimal(record.substr(0, kSlotWidth))));
-        std::size_t position = kSlotWidth;
-        entry.SetTerminal(terminals.NameFromCode(PadTerminalCode(record.substr(position, kTerminalWidth))));
-        position += kTerminalWidth;
-        entry.SetSymbology(symbologies.NameFromCode(record.substr(position, kSymbologyWidth)));
-        position += kSymbologyWidth;
-        entry.SetLength(std::string(record.substr(position, kLengthWidth)));
-        position += kLengthWidth;
-        entry.SetCommands(DecodeFormatCommands(record.substr(position)));
-        entries.push_back(std::move(entry));
+    for (const std::string_view record : SplitRecords(value, kFormatHeaderWidth + 1, storage, dropped)) {
+        if (record.size() < kFormatHeaderWidth) {
+            if (dropped && !record.empty()) dropped->emplace_back(record);
+            continue;
+        }
+        entries.push_back(ParseFormatRecord(record, symbologies, terminals));
     }
     return entries;
+}
+
+std::string PrefixSuffixValueText(const std::vector<CPreSufEntry>& entries, const CCodeTable& symbologies)
+{
+    std::string text;
+    for (const CPreSufEntry& entry : entries) {
+        text += SymbologyCode(symbologies, entry.GetSymbology());
+        text += BytesToHex(entry.GetDataBytes());
+        text += kRecordEnd;
+    }
+    return text;
+}
+
+std::string DataFormatValueText(
+    const std::vector<CFormatKeyEntry>& entries, const CCodeTable& symbologies, const CCodeTable& terminals)
+{
+    std::string text;
+    for (const CFormatKeyEntry& entry : entries) {
+        text += FormatRecordText(entry, symbologies, terminals);
+        text += kRecordEnd;
+    }
+    return text;
+}
+
+std::string BlockTextError::Message(std::string_view tag) const
+{
+    return std::string(tag) + ": " + reason + " at character " + std::to_string(position) + ".";
+}
+
+bool ParsePrefixSuffixText(std::string_view text, std::int32_t kind, const CCodeTable& symbologies,
+    std::vector<CPreSufEntry>& entries, BlockTextError& error)
+{
+    std::vector<CPreSufEntry> parsed;
+    for (const TypedRecord& record : SplitTyped(text)) {
+        if (record.text.size() < 2) {
+            error = { record.offset + 1, "a record needs a two-character symbology code" };
+            return false;
+        }
+        const std::string_view data = record.text.substr(2);
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            if (HexDigit(data[i]) < 0) {
+                error = { record.offset + 3 + i, "the data is not hexadecimal" };
+                return false;
+            }
+        }
+        if (data.size() % 2 != 0) {
+            error = { record.offset + 2 + data.size(), "the data ends in half a hexadecimal pair" };
+            return false;
+        }
+        CPreSufEntry entry(kind, SymbologyName(symbologies, record.text.substr(0, 2)));
+        entry.SetData(BytesToDisplayText(HexPairsToBytes(data)));
+        parsed.push_back(std::move(entry));
+    }
+    entries = std::move(parsed);
+    return true;
+}
+
+bool ParseDataFormatText(std::string_view text, const CCodeTable& symbologies, const CCodeTable& terminals,
+    std::vector<CFormatKeyEntry>& entries, BlockTextError& error)
+{
+    std::vector<CFormatKeyEntry> parsed;
+    for (const TypedRecord& record : SplitTyped(text)) {
+        const std::string_view r = record.text;
+        auto fail = [&](std::size_t at, const char* reason) {
+            error = { record.offset + at + 1, reason };
+            return false;
+        };
+        if (r.size() < kFormatHeaderWidth)
+            return fail(r.size(), "a data format needs slot, terminal, symbology and length (10 characters)");
+        if (r[0] < '0' || r[0] > '3') return fail(0, "the slot must be 0 to 3");
+        for (std::size_t i = 1; i < 1 + kTerminalWidth; ++i)
+            if (r[i] < '0' || r[i] > '9') return fail(i, "the terminal code must be three digits");
+        for (std::size_t i = 6; i < kFormatHeaderWidth; ++i)
+            if (r[i] < '0' || r[i] > '9') return fail(i, "the length must be four digits");
+        std::string reason;
+        const std::size_t bad = CheckEncodedCommands(r.substr(kFormatHeaderWidth), reason);
+        if (bad != std::string_view::npos) return fail(kFormatHeaderWidth + bad, reason.c_str());
+        parsed.push_back(ParseFormatRecord(r, symbologies, terminals));
+    }
+    entries = std::move(parsed);
+    return true;
 }
 
 std::string DecodeFormatCommands(std::string_view encoded)
@@ -243,7 +450,7 @@ std::string BuildPrefixSuffixCommand(
     std::string_view tag, const CPreSufEntry& entry, const CCodeTable& symbologies)
 {
     std::string command(tag);
-    command += symbologies.CodeFromName(entry.GetSymbology());
+    command += SymbologyCode(symbologies, entry.GetSymbology());
     command += BytesToHex(entry.GetDataBytes());
     command += '.';
     return command;
@@ -252,16 +459,7 @@ std::string BuildPrefixSuffixCommand(
 std::string BuildDataFormatCommand(std::string_view tag, const CFormatKeyEntry& entry,
     const CCodeTable& symbologies, const CCodeTable& terminals)
 {
-    std::string length = entry.GetLength();
-    if (length.size() < kLengthWidth) length.insert(0, kLengthWidth - length.size(), '0');
-    std::string command(tag);
-    command += std::to_string(entry.GetSlot());
-    command += terminals.CodeFromName(entry.GetTerminal());
-    command += symbologies.CodeFromName(entry.GetSymbology());
-    command += length;
-    command += EncodeFormatCommands(entry.GetCommands(), entry.GetLeftDelimiter(), entry.GetRightDelimiter());
-    command += '.';
-    return command;
+    return std::string(tag) + FormatRecordText(entry, symbologies, terminals) + ".";
 }
 
 void DropBlockHousekeeping(std::vector<std::string>& commands)

@@ -21,13 +21,48 @@
 #include <string_view>
 #include <vector>
 
-// The records of one prefix/suffix block value; every record gets `kind`.
-std::vector<CPreSufEntry> ParsePrefixSuffixValue(
-    std::string_view value, std::int32_t kind, const CCodeTable& symbologies);
+// A symbology or terminal code the tables do not know still makes a name, so the record keeps
+// its code when it is written back: "Symbology 5A", "Terminal 123". A data format for any
+// terminal carries the code "099"; it reads back as "Any Terminal" unless the reader's own
+// terminal list has a row with that code.
+inline constexpr std::string_view kUnknownSymbologyLead = "Symbology ";
+inline constexpr std::string_view kUnknownTerminalLead = "Terminal ";
+inline constexpr std::string_view kAnyTerminal = "Any Terminal";
+inline constexpr std::string_view kAnyTerminalCode = "099";
+
+std::string SymbologyName(const CCodeTable& symbologies, std::string_view code);
+std::string SymbologyCode(const CCodeTable& symbologies, std::string_view name);
+std::string TerminalName(const CCodeTable& terminals, std::string_view code);
+std::string TerminalCode(const CCodeTable& terminals, std::string_view name);
+
+// The records of one prefix/suffix block value; every record gets `kind`. Pieces between
+// "|" that are too short to be a record are skipped and, when `dropped` is given, added to it.
+std::vector<CPreSufEntry> ParsePrefixSuffixValue(std::string_view value, std::int32_t kind,
+    const CCodeTable& symbologies, std::vector<std::string>* dropped = nullptr);
 
 // The records of one data-format block value.
-std::vector<CFormatKeyEntry> ParseDataFormatValue(
-    std::string_view value, const CCodeTable& symbologies, const CCodeTable& terminals);
+std::vector<CFormatKeyEntry> ParseDataFormatValue(std::string_view value, const CCodeTable& symbologies,
+    const CCodeTable& terminals, std::vector<std::string>* dropped = nullptr);
+
+// Block value text of records, as a reader reports it: every record closed by "|".
+std::string PrefixSuffixValueText(const std::vector<CPreSufEntry>& entries, const CCodeTable& symbologies);
+std::string DataFormatValueText(
+    const std::vector<CFormatKeyEntry>& entries, const CCodeTable& symbologies, const CCodeTable& terminals);
+
+// Where typed block text stops making sense: the 1-based character position and why.
+struct BlockTextError {
+    std::size_t position = 0;
+    std::string reason;
+    std::string Message(std::string_view tag) const;
+};
+
+// Typed block text, checked strictly: every record must be complete and every hexadecimal
+// pair and formatter command well formed, since what the user typed is sent to the reader.
+// False (with the error) leaves `entries` alone.
+bool ParsePrefixSuffixText(std::string_view text, std::int32_t kind, const CCodeTable& symbologies,
+    std::vector<CPreSufEntry>& entries, BlockTextError& error);
+bool ParseDataFormatText(std::string_view text, const CCodeTable& symbologies, const CCodeTable& terminals,
+    std::vector<CFormatKeyEntry>& entries, BlockTextError& error);
 
 // The formatter commands of one record, reader form to editor form ("F10d" -> "{F1}[ CR]").
 std::string DecodeFormatCommands(std::string_view encoded);

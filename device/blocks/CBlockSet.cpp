@@ -43,6 +43,12 @@ int TablesHeld(const IBlockSettings& settings)
     return std::clamp(settings.GetTableCount(), 1, CBlockSet::kTableLists);
 }
 
+// A note on a dropped piece starts with its block's tag.
+bool IsDataFormatNote(const std::string& note)
+{
+    return note.starts_with("DFMBK3") || note.starts_with("AXDBK3");
+}
+
 bool IsTableIndex(int table)
 {
     return table >= 0 && table < CBlockSet::kTableLists;
@@ -118,42 +124,48 @@ std::string CBlockSet::TerminalNameFromCode(std::string_view code) const
 
 void CBlockSet::ParsePrefixSuffixBlocks(const IBlockSettings& settings)
 {
+    std::erase_if(m_dropped, [](const std::string& piece) { return !IsDataFormatNote(piece); });
     for (PreSufList& list : m_preSuf)
         list.clear();
     const int tables = TablesHeld(settings);
     for (const std::string& tag : settings.GetSettingTags()) {
         for (const PrefixSuffixBlock& block : kPrefixSuffixBlocks) {
             if (tag != block.tag) continue;
-            if (block.auxiliary) {
-                Append(m_preSuf[kExtraList],
-                    ParsePrefixSuffixValue(settings.GetSettingValue(tag, 0), block.kind, m_symbologies));
-                continue;
+            const int last = block.auxiliary ? 1 : tables;
+            for (int table = 0; table < last; ++table) {
+                std::vector<std::string> dropped;
+                Append(m_preSuf[block.auxiliary ? kExtraList : table],
+                    ParsePrefixSuffixValue(settings.GetSettingValue(tag, table), block.kind, m_symbologies, &dropped));
+                NoteDropped(tag, table, dropped);
             }
-            for (int table = 0; table < tables; ++table)
-                Append(m_preSuf[table],
-                    ParsePrefixSuffixValue(settings.GetSettingValue(tag, table), block.kind, m_symbologies));
         }
     }
 }
 
 void CBlockSet::ParseDataFormatBlocks(const IBlockSettings& settings)
 {
+    std::erase_if(m_dropped, IsDataFormatNote);
     for (FormatList& list : m_formats)
         list.clear();
     const int tables = TablesHeld(settings);
     for (const std::string& tag : settings.GetSettingTags()) {
         for (const DataFormatBlock& block : kDataFormatBlocks) {
             if (tag != block.tag) continue;
-            if (block.auxiliary) {
-                Append(m_formats[kExtraList],
-                    ParseDataFormatValue(settings.GetSettingValue(tag, 0), m_symbologies, m_terminals));
-                continue;
+            const int last = block.auxiliary ? 1 : tables;
+            for (int table = 0; table < last; ++table) {
+                std::vector<std::string> dropped;
+                Append(m_formats[block.auxiliary ? kExtraList : table],
+                    ParseDataFormatValue(settings.GetSettingValue(tag, table), m_symbologies, m_terminals, &dropped));
+                NoteDropped(tag, table, dropped);
             }
-            for (int table = 0; table < tables; ++table)
-                Append(m_formats[table],
-                    ParseDataFormatValue(settings.GetSettingValue(tag, table), m_symbologies, m_terminals));
         }
     }
+}
+
+void CBlockSet::NoteDropped(std::string_view tag, int table, const std::vector<std::string>& pieces)
+{
+    for (const std::string& piece : pieces)
+        m_dropped.push_back(std::string(tag) + " (table " + std::to_string(table) + "): \"" + piece + "\"");
 }
 
 void CBlockSet::ResetBlocksToDefaults(const IBlockSettings& settings, bool allTables)
@@ -237,6 +249,79 @@ void CBlockSet::BuildDataFormatCommands(
             commands.push_back(BuildDataFormatCommand("AXDBK3", entry, m_symbologies, m_terminals));
     }
     AppendEnableCommands(settings, kDataFormatEnableTags, table, commands);
+}
+
+bool CBlockSet::IsRecordBlock(std::string_view tag)
+{
+    for (const PrefixSuffixBlock& block : kPrefixSuffixBlocks)
+        if (block.tag == tag) return true;
+    for (const DataFormatBlock& block : kDataFormatBlocks)
+        if (block.tag == tag) return true;
+    return false;
+}
+
+std::string CBlockSet::GetBlockText(std::string_view tag, int table) const
+{
+    for (const PrefixSuffixBlock& block : kPrefixSuffixBlocks) {
+        if (block.tag != tag) continue;
+        const int list = block.auxiliary ? kExtraList : table;
+        if (!block.auxiliary && !IsTableIndex(table)) return {};
+        PreSufList kind;
+        for (const CPreSufEntry& entry : m_preSuf[static_cast<std::size_t>(list)])
+            if (entry.GetKind() == block.kind) kind.push_back(entry);
+        return PrefixSuffixValueText(kind, m_symbologies);
+    }
+    for (const DataFormatBlock& block : kDataFormatBlocks) {
+        if (block.tag != tag) continue;
+        const int list = block.auxiliary ? kExtraList : table;
+        if (!block.auxiliary && !IsTableIndex(table)) return {};
+        return DataFormatValueText(m_formats[static_cast<std::size_t>(list)], m_symbologies, m_terminals);
+    }
+    return {};
+}
+
+bool CBlockSet::SetBlockText(std::string_view tag, int table, std::string_view text, BlockTextError& error)
+{
+    for (const PrefixSuffixBlock& block : kPrefixSuffixBlocks) {
+        if (block.tag != tag) continue;
+        if (!block.auxiliary && !IsTableIndex(table)) return false;
+        std::vector<CPreSufEntry> parsed;
+        if (!ParsePrefixSuffixText(text, block.kind, m_symbologies, parsed, error)) return false;
+        PreSufList& list = m_preSuf[static_cast<std::size_t>(block.auxiliary ? kExtraList : table)];
+        // The new records take the place of the first old one of their kind, so the editor's
+        // rows keep their order.
+        const auto first = std::find_if(
+            list.begin(), list.end(), [&](const CPreSufEntry& entry) { return entry.GetKind() == block.kind; });
+        std::size_t at = static_cast<std::size_t>(first - list.begin());
+        std::erase_if(list, [&](const CPreSufEntry& entry) { return entry.GetKind() == block.kind; });
+        at = std::min(at, list.size());
+        list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), std::make_move_iterator(parsed.begin()),
+            std::make_move_iterator(parsed.end()));
+        return true;
+    }
+    for (const DataFormatBlock& block : kDataFormatBlocks) {
+        if (block.tag != tag) continue;
+        if (!block.auxiliary && !IsTableIndex(table)) return false;
+        std::vector<CFormatKeyEntry> parsed;
+        if (!ParseDataFormatText(text, m_symbologies, m_terminals, parsed, error)) return false;
+        m_formats[static_cast<std::size_t>(block.auxiliary ? kExtraList : table)] = std::move(parsed);
+        return true;
+    }
+    error = { 0, "not a block of records" };
+    return false;
+}
+
+void CBlockSet::StoreBlockValues(IBlockSettings& settings) const
+{
+    const int table = settings.GetCurrentTable();
+    for (const std::string& tag : settings.GetSettingTags()) {
+        if (!IsRecordBlock(tag)) continue;
+        const bool auxiliary = tag.starts_with("AX");
+        const int target = auxiliary ? 0 : table;
+        if (!IsTableIndex(target)) continue;
+        const std::string text = GetBlockText(tag, target);
+        if (settings.GetSettingValue(tag, target) != text) settings.SetSettingValue(tag, target, text);
+    }
 }
 
 std::array<std::string, 4> CBlockSet::GetPrefixSuffixEnables(const IBlockSettings& settings) const

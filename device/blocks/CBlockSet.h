@@ -7,6 +7,7 @@
 // (which owns the setting records) just answers those few questions.
 #pragma once
 
+#include "device/blocks/BlockCodec.h"
 #include "device/blocks/CCodeTable.h"
 #include "device/blocks/CFormatKeyEntry.h"
 #include "device/blocks/CPreSufEntry.h"
@@ -102,6 +103,23 @@ public:
 
     static bool HasAuxiliaryPort(const IBlockSettings& settings) { return settings.HasSetting("AXPBK2"); }
 
+    // The records are the one truth for the six block settings (PREBK2, SUFBK2, DFMBK3 of a
+    // table; AXPBK2, AXSBK2, AXDBK3 of the extra list): their fields show the records' text, a
+    // typed text is parsed into records, and only the records are written to a reader.
+    static bool IsRecordBlock(std::string_view tag);
+    // The value text of a block's records ("620d0a|"); `table` is ignored for the auxiliary
+    // blocks.
+    std::string GetBlockText(std::string_view tag, int table) const;
+    // Replaces that block's records with those of a typed text; false with the error (and
+    // nothing changed) when the text does not parse.
+    bool SetBlockText(std::string_view tag, int table, std::string_view text, BlockTextError& error);
+    // Puts the records' text into the six settings' values of the current table (the
+    // auxiliary ones into table 0), so that what a field shows is what will be written.
+    void StoreBlockValues(IBlockSettings& settings) const;
+    // Pieces of the last parsed block values that were no records (never silently dropped:
+    // the caller reports them), each as 'TAG (table N): "piece"'.
+    const std::vector<std::string>& GetDroppedFragments() const { return m_dropped; }
+
     // Stored forms: 9 + 1 lists, each an int32 count and its records; the tables as four string
     // lists (symbology codes, symbology names, terminal codes, terminal names).
     void WritePrefixSuffixLists(CArchiveWriter& archive) const;
@@ -111,7 +129,11 @@ public:
     void WriteCodeTables(CArchiveWriter& archive) const;
     void ReadCodeTables(CArchiveReader& archive);
 
-    bool operator==(const CBlockSet&) const = default;
+    bool operator==(const CBlockSet& other) const
+    {
+        return m_preSuf == other.m_preSuf && m_formats == other.m_formats && m_symbologies == other.m_symbologies
+            && m_terminals == other.m_terminals && m_wizardFlag == other.m_wizardFlag;
+    }
 
 private:
     std::array<PreSufList, kTableLists + 1> m_preSuf;
@@ -119,4 +141,7 @@ private:
     CCodeTable m_symbologies;
     CCodeTable m_terminals;
     bool m_wizardFlag = false;
+    std::vector<std::string> m_dropped;
+
+    void NoteDropped(std::string_view tag, int table, const std::vector<std::string>& pieces);
 };

@@ -107,6 +107,20 @@ std::string DisplayTextToBytes(std::string_view text, std::string_view left, std
     return bytes;
 }
 
+std::vector<std::string_view> DisplayTextUnits(std::string_view text, std::string_view left, std::string_view right)
+{
+    std::vector<std::string_view> units;
+    std::size_t position = 0;
+    while (position < text.size()) {
+        unsigned char byte = 0;
+        std::size_t used = MatchToken(text.substr(position), left, right, byte);
+        if (used == 0) used = 1;
+        units.push_back(text.substr(position, used));
+        position += used;
+    }
+    return units;
+}
+
 std::size_t DisplayTextLength(std::string_view text, std::string_view left, std::string_view right)
 {
     return DisplayTextToBytes(text, left, right).size();

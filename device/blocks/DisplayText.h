@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct ControlCharacterName {
     std::string_view name; // always three characters
@@ -69,6 +70,11 @@ std::string BytesToDisplayText(std::string_view bytes, std::string_view left = k
 // Display text to bytes. Anything that is not a complete delimited name or "0x" form is taken
 // literally. With an empty left delimiter nothing is treated as a name.
 std::string DisplayTextToBytes(std::string_view text, std::string_view left = kDefaultLeftDelimiter,
+    std::string_view right = kDefaultRightDelimiter);
+
+// `text` cut into the pieces that stand for one byte each: a delimited name or "0x" form, or
+// one character. Cutting a text to a number of units never splits a name.
+std::vector<std::string_view> DisplayTextUnits(std::string_view text, std::string_view left = kDefaultLeftDelimiter,
     std::string_view right = kDefaultRightDelimiter);
 
 // The number of bytes `text` stands for: a delimited name or "0x" form counts as one.

@@ -44,7 +44,7 @@ TEST(PrefixSuffixBlock, RecordsAndDamage)
         { "6", {} }, // shorter than 3 with its "|": nothing
         { "", {} },
         { "|", {} },
-        { "7799|6|", { { "", "[0x99]" } } }, // unknown code keeps the record; "6" is no record
+        { "7799|6|", { { "Symbology 77", "[0x99]" } } }, // unknown code keeps the record; "6" is no record
         { "62414|", { { "Code 39", "A" } } }, // odd digit dropped
         { "62zz|", { { "Code 39", "[NUL]" } } },
     };
