@@ -169,14 +169,20 @@ bool CDevice::Ask(const std::string& command, std::string& reply, unsigned timeo
     return SendCommandAndWait(command, reply, timeoutMs) && reply.size() >= 2 && reply[reply.size() - 2] == ACK;
 }
 
-bool CDevice::QueryValue(const char* tag, std::string& value)
+bool CDevice::QueryValue(const char* tag, std::string& value, char* status)
 {
     value.clear();
+    if (status)
+        *status = 0;
     HSTRING reply(64);
     if (!m_pCommandHandler->QueryCommand(tag, &reply, true))
         return false;
     std::string text(reply.Text(), reply.Length());
-    if (text.empty() || text.back() != ACK)
+    if (text.empty())
+        return false;
+    if (status)
+        *status = text.back();
+    if (text.back() != ACK)
         return false;
     text.pop_back();
     value = text;
@@ -339,6 +345,7 @@ bool CDevice::ProbeLine(char& parity)
 
 int CDevice::Connect(std::string& settings, const StatusTextSink& status, ProgressWindow* progress)
 {
+    UserOperation operation;
     HReceivedDataLock lock(this);
     if (!m_pSerComm)
         return kConnectFailed;
@@ -403,8 +410,12 @@ int CDevice::Connect(std::string& settings, const StatusTextSink& status, Progre
     if (connected)
         return kConnected;
     if (UserAbortRequested()) {
+        // With nothing to go back to, the port is closed rather than left at the last rate
+        // tried, where a later exchange would talk to nobody.
         if (!remembered.empty() && m_pSerComm->OpenPort(remembered) == CSerComm::kOpenOk)
             ShowStatus(status, "Connected at " + remembered);
+        else
+            m_pSerComm->ClosePort();
         settings = remembered;
         ShowStatus(status, "Ready");
         return kConnectCancelled;
@@ -416,11 +427,18 @@ int CDevice::Connect(std::string& settings, const StatusTextSink& status, Progre
 
 bool CDevice::VerifyDevicePresent()
 {
+    UserOperation operation;
     if (!m_pSerComm || !m_pSerComm->IsOpen())
         return false;
     HReceivedDataLock lock(this);
     const unsigned timeout = ProbeTimeoutMs(m_pSerComm->GetBaudRate());
     m_LastStatus = "Verifying device present...";
+    std::unique_ptr<ProgressWindow> window = TheHost().CreateProgressWindow();
+    if (window) {
+        window->SetStepText(0, m_LastStatus);
+        window->ShowBar(false);
+        window->Show();
+    }
     m_pSerComm->WriteByte(EorByte());
     m_pSerComm->DrainInput(200);
     m_pSerComm->WriteBytes(reinterpret_cast<const uint8_t*>(kProbeBytes), sizeof kProbeBytes);
@@ -439,6 +457,8 @@ bool CDevice::VerifyDevicePresent()
         }
     }
     m_pSerComm->DrainInput(200);
+    if (window)
+        window->Hide();
     if (present)
         m_pCommandHandler->ProbeCapabilities();
     return present;
@@ -473,6 +493,7 @@ bool CDevice::Identify()
 
 bool CDevice::GetFirmwareRevision(std::string& revision, const StatusTextSink& status)
 {
+    UserOperation operation;
     if (!VerifyDevicePresent()) {
         std::string settings;
         if (Connect(settings, status, nullptr) != kConnected)
@@ -480,8 +501,14 @@ bool CDevice::GetFirmwareRevision(std::string& revision, const StatusTextSink& s
     }
     ShowStatus(status, "Determining device's firmware Revision");
     WaitCursor cursor;
+    // A reader without a separate software revision answers "rev_sw." with ENQ: its
+    // revision is the hardware part alone. The identity queries (rev_qx, p_name) still need
+    // ACK, since an empty value there would pick a catalog row or match any product id.
     std::string software, hardware;
-    if (!QueryValue("rev_sw", software) || !QueryValue("rev_qx", hardware))
+    char softwareStatus = 0;
+    if (!QueryValue("rev_sw", software, &softwareStatus) && softwareStatus != ENQ)
+        return false;
+    if (!QueryValue("rev_qx", hardware))
         return false;
     revision = software + hardware;
     ShowStatus(status, "Firmware Rev: " + revision);
@@ -594,9 +621,10 @@ void CDevice::ApplyLinpriRule()
     if (m_DeviceName.revision >= 16)
         return;
     CDeviceSetting* linpri = FindSetting("LINPRI", true);
-    if (!linpri)
+    // Only a range ("0-3") is turned into a list; a reader that reports the list itself
+    // ("0|1|2|3|") already says which values it takes.
+    if (!linpri || !linpri->allowedValues.empty())
         return;
-    linpri->allowedValues.clear();
     // A range far beyond any real one would only build a useless list.
     if (linpri->maximum >= linpri->minimum && linpri->maximum - linpri->minimum <= 1000)
         for (int v = linpri->minimum; v <= linpri->maximum; ++v)
@@ -613,17 +641,27 @@ std::string CDevice::FirmwareNotAvailable(std::string& resultText)
     return resultText;
 }
 
-bool CDevice::LoadFirmware(std::string& resultText) { return LoadFirmwareEx(resultText, 0, nullptr, false, true); }
+bool CDevice::LoadFirmware(std::string& resultText)
+{
+    UserOperation operation;
+    return LoadFirmwareEx(resultText, 0, nullptr, false, true);
+}
 
 bool CDevice::LoadFirmwareEx(std::string& resultText, int compressionMode, bool* hexPath, bool optionA, bool optionB)
 {
+    UserOperation operation;
     return LoadFirmwareFromFile(resultText, compressionMode, hexPath, optionA, optionB);
 }
 
-bool CDevice::LoadBootCode(std::string& resultText) { return LoadBootCodeEx(resultText, 0, false); }
+bool CDevice::LoadBootCode(std::string& resultText)
+{
+    UserOperation operation;
+    return LoadBootCodeEx(resultText, 0, false);
+}
 
 bool CDevice::LoadBootCodeEx(std::string& resultText, int compressionMode, bool waitForReader)
 {
+    UserOperation operation;
     return LoadBootCodeFromFile(resultText, compressionMode, waitForReader);
 }
 
@@ -671,6 +709,7 @@ void CDevice::ParseDataFormatBlocks() { m_Blocks.ParseDataFormatBlocks(*this); }
 bool CDevice::ReadAllSettings(const TabDefinitions& definitions, ProgressWindow* progress,
                               const std::vector<std::string>& excluded)
 {
+    UserOperation operation;
     HReceivedDataLock lock(this);
     if (!EnsureConnected())
         return false;
@@ -751,6 +790,7 @@ bool CDevice::ReadAllSettings(const TabDefinitions& definitions, ProgressWindow*
 
 bool CDevice::ReadBackCurrentTable(ProgressWindow* progress)
 {
+    UserOperation operation;
     if (!EnsureConnected())
         return false;
     HReceivedDataLock lock(this);
@@ -1040,6 +1080,7 @@ void CDevice::SendBlockCommands(std::string& replies, ProgressWindow* progress, 
 
 bool CDevice::WriteCommands(const std::string& commandText, ProgressWindow* progress, CommandErrors& errors)
 {
+    UserOperation operation;
     HReceivedDataLock lock(this);
     std::string reply;
     if (m_pSerComm)

@@ -138,6 +138,9 @@ public:
     const CDeviceName& DeviceName() const { return m_DeviceName; }
     HCOMMAND_PROCESSOR& CommandHandler() { return *m_pCommandHandler; }
     uint16_t LinkCode() const { return m_LinkCode; }
+    // A device object made for the class a finder identified takes over what its probe
+    // learnt of the line, as the finder's own fields would have told it.
+    void TakeLinkCodeFrom(const CDevice& finder) { m_LinkCode = finder.m_LinkCode; }
     int CurrentTable() const { return m_CurrentTable; }
     void SetCurrentTable(int table) { m_CurrentTable = table; }
     int TableCount() const { return m_TableCount; }
@@ -171,7 +174,8 @@ protected:
     // A command through SendCommandAndWait that must come back with ACK.
     bool Ask(const std::string& command, std::string& reply, unsigned timeoutMs);
     // Wraps a value query of the command processor ("rev_qx" -> "rev_qx?."); true with ACK.
-    bool QueryValue(const char* tag, std::string& value);
+    // status (when given) receives the reply's status byte, 0 when nothing complete came.
+    bool QueryValue(const char* tag, std::string& value, char* status = nullptr);
     bool EnsureConnected();
     // The table count read with "curtbl*." (fallback when it is not answered).
     int QueryTableCount(int fallback);

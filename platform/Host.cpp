@@ -45,6 +45,8 @@ Host* installedHost = &silentHost;
 // Read by the port watcher thread's owner and set from message handlers; atomic so a
 // future background reader never sees a torn value.
 std::atomic<bool> userAbort { false };
+// How many UserOperation scopes are open (they nest: a write reconnects).
+int userOperations = 0;
 
 } // namespace
 
@@ -77,5 +79,21 @@ MsgAnswer ShowMessage(const std::string& text, MsgButtons buttons, MsgIcon icon,
 bool UserAbortRequested() { return userAbort.load(); }
 
 void SetUserAbort(bool abort) { userAbort.store(abort); }
+
+void RequestUserAbort()
+{
+    if (userOperations > 0)
+        userAbort.store(true);
+}
+
+bool UserOperationRunning() { return userOperations > 0; }
+
+UserOperation::UserOperation()
+{
+    if (userOperations++ == 0)
+        userAbort.store(false);
+}
+
+UserOperation::~UserOperation() { --userOperations; }
 
 void PumpWaitingMessages() { TheHost().PumpWaitingMessages(); }

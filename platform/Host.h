@@ -94,6 +94,23 @@ MsgAnswer ShowMessage(const std::string& text, MsgButtons buttons = MsgButtons::
 bool UserAbortRequested();
 void SetUserAbort(bool abort);
 
+// Escape and Cancel go through here: they set the flag only while a user operation runs.
+// An Escape that merely closes a dialog between operations must not cancel the next one.
+void RequestUserAbort();
+bool UserOperationRunning();
+
+// One operation the user started (connect, detect, read, write, a read for printing, a
+// flash or a transfer), for a scope. The outermost one clears the abort flag, so an Escape
+// left over from earlier never reaches it; nested ones (a write's reconnect) keep the flag,
+// so one Escape still ends the whole operation.
+class UserOperation {
+public:
+    UserOperation();
+    ~UserOperation();
+    UserOperation(const UserOperation&) = delete;
+    UserOperation& operator=(const UserOperation&) = delete;
+};
+
 // Lets waiting window messages run (through the host).
 void PumpWaitingMessages();
 

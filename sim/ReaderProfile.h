@@ -7,7 +7,7 @@
 //   model    Kestrel 3800 Linear Imager     free text, shown by --list
 //   class    CDevice                        device class the catalog names for it (information)
 //   rev_qx   QX80001005-012                 answer to "rev_qx?."  ("QX", 8-char base, "-", 3 digits)
-//   rev_sw   SW 12.04                       answer to "rev_sw?."
+//   rev_sw   SW 12.04                       answer to "rev_sw?." ("-": not known, ENQ)
 //   p_name   3800LR                         answer to "p_name?."
 //   link     0xCE31                         link code: bytes 3 and 4 of the probe answer
 //   line     9600 7E1                       rate, data bits, parity, stop bits

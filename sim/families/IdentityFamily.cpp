@@ -3,7 +3,10 @@
 bool IdentityFamily::Claims(const ReaderModel& model, const std::string& tag) const
 {
     // REVINF is a button on the pages; only readers that list it answer it.
-    return tag == "P_NAME" || tag == "REV_QX" || tag == "REV_SW" || (tag == "REVINF" && model.Find(tag) != nullptr);
+    // A profile whose rev_sw is "-" plays a reader without a separate software revision: it
+    // does not know the query and answers ENQ.
+    return tag == "P_NAME" || tag == "REV_QX" || (tag == "REV_SW" && model.Profile().revSw != "-")
+        || (tag == "REVINF" && model.Find(tag) != nullptr);
 }
 
 MenuAnswer IdentityFamily::Answer(ReaderModel& model, const MenuCommand& command)

@@ -99,3 +99,5 @@ setting REVINF range=0-0 default=0 values=0 action
 # Settings no tab row describes (they land on the extra page).
 setting IMGEXP range=1-7874 default=7874 values=2000
 setting IMGGAN range=1|2|4|8| default=1 values=1
+# Below revision 16 like the 5620, but reporting LINPRI as a list: the host keeps the list.
+setting LINPRI range=0|1|2|3| default=2 values=2

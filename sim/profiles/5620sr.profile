@@ -1,6 +1,6 @@
 # Simulated reader profile (format: sim/ReaderProfile.h).
 # A matrix imager at 115200 8N1 with the matrix command set (MATCMD, MNUUPD). Revision 15,
-# so its LINPRI range is turned into a list by the host. Link code 0xFEFF.
+# so its LINPRI range (reported as 0-3) is turned into a list by the host. Link code 0xFEFF.
 name     5620sr
 model    Kestrel 5620 Matrix Imager
 class    CMatrixDevice
@@ -99,7 +99,7 @@ setting TRGMOD range=0|1|2|3| default=0 values=0
 setting TRGSTO range=0-300000 default=30000 values=30000
 setting DLYRRD range=0-30000 default=750 values=750
 setting DLYGRD range=0-30000 default=0 values=0
-setting LINPRI range=0|1|2|3| default=1 values=1
+setting LINPRI range=0-3 default=1 values=1
 setting REV_TD range=0-64 default=Unknown values=MX%205.02 text ro
 setting SERNUM range=0-64 default=Unknown values=56M2000042 text ro
 setting BEPVOL range=0|1|2|3| default=3 values=3

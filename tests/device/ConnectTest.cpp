@@ -129,6 +129,63 @@ TEST_F(ConnectTest, EscapeDuringTheScanRestoresThePreviousLine)
     EXPECT_EQ(current, "COM5:19200,O,8,1");
 }
 
+TEST_F(ConnectTest, EscapeWithNothingToGoBackToClosesThePort)
+{
+    Attach(ReaderProfileText("QX80001005-012", "3800LR", "300 8N1", kSettings));
+    ASSERT_FALSE(port.IsOpen());
+    host.abortOnPump = 4;
+    CDevice device(&port);
+    std::string settings;
+    EXPECT_EQ(device.Connect(settings), CDevice::kConnectCancelled);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(ConnectTest, AnAbortLeftFromEarlierDoesNotCancelTheNextScan)
+{
+    Attach(ReaderProfileText("QX80001005-012", "3800LR", "921600 8N1", kSettings));
+    SetUserAbort(true);  // an Escape that closed some dialog before
+    CDevice device(&port);
+    std::string settings;
+    EXPECT_EQ(device.Connect(settings), CDevice::kConnected);
+}
+
+TEST_F(ConnectTest, PresenceCheckShowsItsWindowAndHidesItAfter)
+{
+    Attach(ReaderProfileText("QX80001005-012", "3800LR", "115200 8N1", kSettings));
+    ASSERT_EQ(port.OpenPort("COM5:115200,N,8,1"), CSerComm::kOpenOk);
+    CDevice device(&port);
+    device.DeviceName().baseNumber = "80001005";
+    EXPECT_TRUE(device.VerifyDevicePresent());
+    ASSERT_EQ(host.progressWindows.size(), 1u);
+    EXPECT_EQ(host.progressWindows[0]->steps[0], "Verifying device present...");
+    EXPECT_FALSE(host.progressWindows[0]->shown);
+}
+
+TEST_F(ConnectTest, FirmwareRevisionOfAReaderWithoutSoftwareRevision)
+{
+    struct Row {
+        const char* revSw;
+        const char* expected;
+    };
+    for (const Row& row : { Row { "SW1.00", "SW1.00QX80001005-012" }, Row { "-", "QX80001005-012" } }) {
+        SCOPED_TRACE(row.revSw);
+        std::string profile = ReaderProfileText("QX80001005-012", "3800LR", "115200 8N1", kSettings);
+        profile.replace(profile.find("SW1.00"), 6, row.revSw);
+        Attach(profile);
+        ASSERT_EQ(port.OpenPort("COM5:115200,N,8,1"), CSerComm::kOpenOk);
+        CDevice device(&port);
+        device.DeviceName().baseNumber = "80001005";
+        device.DeviceName().productId = "3800LR";
+        std::string revision;
+        std::string shown;
+        EXPECT_TRUE(device.GetFirmwareRevision(revision, [&shown](const std::string& text) { shown = text; }));
+        EXPECT_EQ(revision, row.expected);
+        EXPECT_EQ(shown, std::string("Firmware Rev: ") + row.expected);
+        port.ClosePort();
+        ports.sim.Detach("COM5");
+    }
+}
+
 TEST_F(ConnectTest, PresenceCheckWantsTheSameModel)
 {
     Attach(ReaderProfileText("QX80001014-020", "3800IN", "115200 8N1", kSettings));

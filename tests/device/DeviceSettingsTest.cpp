@@ -75,24 +75,31 @@ TEST_F(DeviceSettingsTest, ExcludedTagsAreDroppedAndListsParsed)
     EXPECT_EQ(device.Blocks().SymbologyNameFromCode("62"), "Code 39");
 }
 
-TEST_F(DeviceSettingsTest, LinpriBecomesAListBelowRevisionSixteen)
+TEST_F(DeviceSettingsTest, LinpriRangeBecomesAListBelowRevisionSixteen)
 {
-    for (int revision : { 15, 16 }) {
-        SCOPED_TRACE(revision);
-        Attach(ReaderProfileText("QX80001003-0" + std::to_string(revision), "5600", "115200 8N1",
-                                 "setting LINPRI range=0-3 default=0 values=2\n"));
+    struct LinpriCase {
+        int revision;
+        const char* range;
+        Strings allowed;
+        int maximum;
+    };
+    const LinpriCase cases[] = {
+        { 15, "0-3", { "0", "1", "2", "3" }, 0 },
+        // A list the reader reports is kept as it is, whatever the revision.
+        { 15, "0|1|2|3|", { "0", "1", "2", "3" }, 0 },
+        { 16, "0-3", {}, 3 },
+    };
+    for (const LinpriCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.revision) + " " + c.range);
+        Attach(ReaderProfileText("QX80001003-0" + std::to_string(c.revision), "5600", "115200 8N1",
+                                 std::string("setting LINPRI range=") + c.range + " default=0 values=2\n"));
         CMatrixDevice device(&port);
         ConnectAndRead(device);
         ASSERT_EQ(device.Settings().size(), 1u);
         const CDeviceSetting& linpri = device.Settings()[0];
-        if (revision == 15) {
-            EXPECT_EQ(linpri.allowedValues, (Strings { "0", "1", "2", "3" }));
-            EXPECT_EQ(linpri.minimum, 0);
-            EXPECT_EQ(linpri.maximum, 0);
-        } else {
-            EXPECT_TRUE(linpri.allowedValues.empty());
-            EXPECT_EQ(linpri.maximum, 3);
-        }
+        EXPECT_EQ(linpri.allowedValues, c.allowed);
+        EXPECT_EQ(linpri.minimum, 0);
+        EXPECT_EQ(linpri.maximum, c.maximum);
         port.ClosePort();
         ports.sim.Detach("COM5");
     }

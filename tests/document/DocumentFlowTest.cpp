@@ -209,9 +209,10 @@ TEST_F(DocumentFlowTest, WriteCurrentTableSwitchesTheReaderAndReadsTheTableBack)
     EXPECT_EQ(ReaderValue(*reader, "C39MIN", 1), "7");
     EXPECT_EQ(ReaderValue(*reader, "C39MIN", 0), "0");
     // Several tables: the table is read back, not the whole reader.
-    const auto& write = host.progressWindows.back();
-    EXPECT_EQ(write->title, "Writing New Settings to Device");
-    EXPECT_EQ(write->currentSteps, (std::vector<int> { 0, 1, 2 }));
+    const auto write = std::find_if(host.progressWindows.rbegin(), host.progressWindows.rend(),
+        [](const auto& window) { return window->title == "Writing New Settings to Device"; });
+    ASSERT_NE(write, host.progressWindows.rend());
+    EXPECT_EQ((*write)->currentSteps, (std::vector<int> { 0, 1, 2 }));
     const int connectsAfter
         = static_cast<int>(std::count_if(host.progressWindows.begin(), host.progressWindows.end(),
             [](const auto& window) { return window->title == "Connecting To Device"; }));
