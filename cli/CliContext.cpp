@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 
 #include "app/StartupModel.h"
+#include "device/CDevice.h"
 
 #include <unistd.h>
 
@@ -36,7 +37,10 @@ bool CliContext::Start()
     if (::getcwd(cwd, sizeof cwd))
         startupOptions.currentDirectory = cwd;
     // The start-up model shows its one failure message through the console host.
-    return startup.Run(startupOptions);
+    if (!startup.Run(startupOptions))
+        return false;
+    SetOrvApplicationFlag(startup.Vendor().orvApplication != 0);
+    return true;
 }
 
 bool CliContext::NoUnknownOptions()

@@ -1,6 +1,7 @@
 #include "cli/CliPort.h"
 
 #include "app/StartupModel.h"
+#include "app/UserPreferences.h"
 #include "cli/CliContext.h"
 
 #include <cstdlib>
@@ -32,6 +33,14 @@ bool CliPort::Choose(CliContext& context)
             return false;
         }
     }
+    // The port's own baud limits and the DTR mode of the preferences, as the desktop program
+    // applies them: a reader that must not be probed at some rates, or that waits for DTR,
+    // is driven the same way from scripts.
+    UserPreferences preferences = context.startup.Preferences();
+    if (number != preferences.comPort)
+        preferences.LoadBaudLimits(context.store, context.startup.Vendor().companyRegKey, number);
     port.SetPortNumber(number);
+    port.SetBaudLimits(preferences.maxBaud, preferences.minBaud);
+    port.SetDtrMode(preferences.dtrConfiguration);
     return true;
 }

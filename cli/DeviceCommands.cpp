@@ -51,6 +51,7 @@ bool ConnectDevice(CliContext& context, CliPort& cliPort, Connection& connection
         return false;
     }
     connection.device->SetEorText(context.startup.Preferences().eorCharacter);
+    connection.device->TakeLinkCodeFrom(finder);
     if (!connection.device->Initialize()) {
         std::cerr << "Device Not Initialized, Cannot Connect\n";
         return false;
@@ -166,7 +167,15 @@ int RunDetect(CliContext& context)
         JsonWriter json;
         json.BeginObject().Key("connectedAt").String(connection.settings).Key("device").BeginObject();
         IdentityJson(json, *connection.device);
-        json.EndObject().EndObject();
+        const CSerComm& port = cliPort.port;
+        json.EndObject()
+            .Key("port")
+            .BeginObject()
+            .Key("minBaud").Number(port.GetMinBaud())
+            .Key("maxBaud").Number(port.GetMaxBaud())
+            .Key("dtrMode").Number(port.GetDtrMode())
+            .EndObject()
+            .EndObject();
         std::cout << json.Text() << '\n';
         return ExitOk;
     }

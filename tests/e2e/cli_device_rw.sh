@@ -8,8 +8,8 @@ build=$(cd "$1" && pwd)
 cli="$build/kestrel-cli"
 sim="$build/kestrel-sim"
 work=$(mktemp -d)
-pid=
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; }
+source "$(dirname "$0")/lib/simulators.bash"
+cleanup() { stop_all_sims; rm -rf "$work"; }
 trap cleanup EXIT
 
 export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.hive"
@@ -35,11 +35,8 @@ setting C39ENA range=0-1 default=1 values=1
 setting SCNLED range=HIGH|LOW|OFF| default=HIGH values=LOW
 PROFILE
 
-"$sim" --profile "$work/test.profile" >"$work/sim.out" 2>"$work/sim.err" &
-pid=$!
-for _ in $(seq 300); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-pty=$(head -n 1 "$work/sim.out")
-[ -c "$pty" ] || fail "no pseudo-terminal: $(cat "$work/sim.err")"
+start_sim sim --profile "$work/test.profile"
+pty=$SIM_PTY
 
 # --- detect -----------------------------------------------------------------------------------
 "$cli" --quiet detect --device "$pty" >"$work/out" 2>"$work/err" || fail "detect: $(cat "$work/err")"

@@ -8,8 +8,8 @@ build=$(cd "$1" && pwd)
 cli="$build/kestrel-cli"
 sim="${KESTREL_SIM:-$build/kestrel-sim}"
 work=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"; }
+source "$(dirname "$0")/lib/simulators.bash"
+cleanup() { stop_all_sims; rm -rf "$work"; }
 trap cleanup EXIT
 
 export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.hive"
@@ -36,18 +36,10 @@ setting TRGSTO range=0-300000 default=30000 values=30000
 setting BEPVOL range=0|1|2|3| default=3 values=3
 PROFILE
 
-start_reader() {
-    local out="$work/sim$1.out"
-    "$sim" --profile "$work/reader.profile" >"$out" 2>"$work/sim$1.err" &
-    pids+=($!)
-    for _ in $(seq 300); do [ -s "$out" ] && break; sleep 0.1; done
-    local pty
-    pty=$(head -n 1 "$out")
-    [ -c "$pty" ] || fail "no pseudo-terminal from kestrel-sim: $(cat "$work/sim$1.err")"
-    echo "$pty"
-}
-first=$(start_reader 1)
-second=$(start_reader 2)
+start_sim sim1 --profile "$work/reader.profile"
+first=$SIM_PTY
+start_sim sim2 --profile "$work/reader.profile"
+second=$SIM_PTY
 
 # --- save the first reader ------------------------------------------------------------------
 "$cli" --device "$first" --quiet read --save "$work/a.kst" >"$work/out" 2>"$work/err" || fail "read --save: $?"

@@ -6,18 +6,14 @@ build=${1:?build folder}
 sim="$build/kestrel-sim"
 work=$(mktemp -d)
 export KESTREL_PORT_REGISTRY="$work/ports"
-pid=
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; }
+source "$(dirname "$0")/lib/simulators.bash"
+cleanup() { stop_all_sims; rm -rf "$work"; }
 trap cleanup EXIT
 
 check_profile() {
     local profile=$1 rate=$2 other=$3 query=$4 reply=$5
-    "$sim" --profile "$profile" >"$work/out" 2>"$work/err" &
-    pid=$!
-    for _ in $(seq 300); do [ -s "$work/out" ] && break; sleep 0.1; done
-    local pty
-    pty=$(head -n 1 "$work/out")
-    [ -c "$pty" ] || { echo "no pseudo-terminal from $profile: $(cat "$work/err")"; exit 1; }
+    start_sim "$profile" --profile "$profile"
+    local pty=$SIM_PTY pid=$SIM_PID
     grep -qx "$pty" "$KESTREL_PORT_REGISTRY" || { echo "$pty not registered"; exit 1; }
 
     python3 - "$pty" "$rate" "$other" "$query" "$reply" <<'PY'
@@ -60,9 +56,7 @@ assert exchange(b'\x16C\r') == b'', 'still answering at the old rate'
 set_rate(other)
 assert len(exchange(b'\x16C\r')) == 4, 'no answer at the new rate'
 PY
-    kill -TERM "$pid"
-    wait "$pid" || true
-    pid=
+    stop_sim "$pid"
     if grep -qx "$pty" "$KESTREL_PORT_REGISTRY" 2>/dev/null; then
         echo "$pty still registered after SIGTERM"; exit 1
     fi
