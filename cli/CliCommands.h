@@ -31,6 +31,10 @@ int RunApply(CliContext& context);
 int RunSet(CliContext& context);
 int RunDiff(CliContext& context);
 int RunPages(CliContext& context);
+int RunReport(CliContext& context);
+// Writes a report as HTML or PDF, chosen by the file's extension (ReportCommand.cpp).
+struct ConfigurationReport;
+int WriteReport(const ConfigurationReport& report, const std::string& output);
 
 inline constexpr CliCommand kCliCommands[] = {
     { "devices", "[--all] [--json]", "list the reader models of the catalog (the rows the device chooser offers)",
@@ -48,4 +52,8 @@ inline constexpr CliCommand kCliCommands[] = {
     { "diff", "A.kst B.kst [--json]", "settings and records that differ, per table (exit 1 when they differ)",
       RunDiff },
     { "pages", "FILE.kst | --device ROW [--json]", "the generated pages: captions, controls, rectangles", RunPages },
+    { "report", "[FILE.kst] --output R.html|R.pdf",
+      "a configuration report of a saved document or of the reader on the port: identity, every setting "
+      "that differs from its default, the rules, the document's SHA-256",
+      RunReport },
 };

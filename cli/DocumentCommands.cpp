@@ -12,6 +12,7 @@
 #include "cli/JsonWriter.h"
 #include "device/CSerComm.h"
 #include "document/CQLMenuDoc.h"
+#include "document/ConfigurationReport.h"
 #include "document/ControlStateModel.h"
 #include "document/DocumentFrame.h"
 #include "platform/LinuxSerialPortSystem.h"
@@ -683,4 +684,39 @@ int RunPages(CliContext& context)
         if (!cli.document->OfflineConfigure()) return ExitFailed;
     }
     return PrintPages(context, *cli.document);
+}
+
+int RunReport(CliContext& context)
+{
+    std::optional<std::string> output = context.options.TakeValue("--output");
+    // "--output R.pdf": the parser left R.pdf as the last positional argument.
+    if (!output && context.options.TakeFlag("--output") && !context.options.arguments.empty()) {
+        output = context.options.arguments.back();
+        context.options.arguments.pop_back();
+    }
+    if (!context.NoUnknownOptions()) return ExitUsage;
+    if (!output || output->empty() || context.options.arguments.size() > 1) {
+        std::cerr << "kestrel-cli report: give [FILE.kst] and --output R.html or R.pdf\n";
+        return ExitUsage;
+    }
+    if (!context.Start()) return ExitStartupFailed;
+    CliDocument cli(context);
+    std::string source;
+    std::string firmware;
+    if (context.options.arguments.size() == 1) {
+        source = context.options.arguments[0];
+        if (!LoadDocument(cli, source)) return ExitFailed;
+    } else {
+        if (!cli.ChoosePort()) return ExitFailed;
+        cli.Make();
+        if (!cli.document->Connect()) {
+            std::cerr << CQLMenuDoc::kUnableToConnect << '\n';
+            return ExitFailed;
+        }
+        source = "reader on " + cli.document->Device()->DeviceName().ProductName();
+        cli.document->Device()->GetFirmwareRevision(firmware);
+    }
+    const ConfigurationReport report
+        = ConfigurationReport::Build(*cli.document, cli.document->SaveToBytes(), source, firmware);
+    return WriteReport(report, *output);
 }

@@ -91,7 +91,7 @@ void ConfigurationPrint::DrawPage(Canvas& canvas, int page) const
             canvas.DrawText({ columns[i], y, columns[i + 1] - 4, y + lineHeight_ }, *texts[i], false);
         y += lineHeight_;
     };
-    drawRow("Setting Name", "Current", "Range");
+    drawRow(headings_.name, headings_.current, headings_.range);
     canvas.DrawLine(left, y, left + width, y);
     y += lineHeight_ / 4;
     const size_t first = static_cast<size_t>(std::max(0, page)) * static_cast<size_t>(rowsPerPage_);

@@ -30,6 +30,11 @@ public:
         : rows_(std::move(rows))
     {
     }
+    // The three column headings ("Setting Name", "Current", "Range" unless set otherwise).
+    void SetHeadings(std::string name, std::string current, std::string range)
+    {
+        headings_ = { std::move(name), std::move(current), std::move(range) };
+    }
     // Selects the font and works out the pages; returns the page count.
     int Prepare(Canvas& canvas);
     int RowsPerPage() const { return rowsPerPage_; }
@@ -40,6 +45,7 @@ public:
 private:
     static int TopMargin(Canvas& canvas);
     std::vector<ConfigurationRow> rows_;
+    ConfigurationRow headings_ { "Setting Name", "Current", "Range" };
     int rowsPerPage_ = 1;
     int pageCount_ = 1;
     int lineHeight_ = 1;

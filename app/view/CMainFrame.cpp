@@ -7,6 +7,9 @@
 #include "catalog/CDeviceSetting.h"
 #include "document/CQLMenuDoc.h"
 #include "document/ConfigurationPrint.h"
+#include "document/ConfigurationReport.h"
+#include "platform/AtomicFile.h"
+#include "ui/PdfFile.h"
 #include "ui/QtCanvas.h"
 #include "document/view/CCommandErrorsDlg.h"
 #include "document/view/CFileDescriptionDlg.h"
@@ -146,6 +149,8 @@ void CMainFrame::BuildMenus()
     AddCommand(file, Command::PrintPreview, "Print Pre&view", "Display full pages", "Print Preview");
     AddCommand(file, Command::PrintSetup, "P&rint Setup...", "Change the printer and printing options",
                "Print Setup");
+    AddCommand(file, Command::ExportReport, "&Export Report...",
+               "Export a report of the configuration as a PDF or HTML file", "Export Report");
     file->addSeparator();
     AddCommand(file, Command::Preferences, "Pre&ferences", "Configure preferences for the application",
                "Preferences");
@@ -229,6 +234,7 @@ void CMainFrame::BuildMenus()
     connect(actions_[Command::PrintConfiguration], &QAction::triggered, this, &CMainFrame::PrintConfiguration);
     connect(actions_[Command::PrintPreview], &QAction::triggered, this, &CMainFrame::PrintPreview);
     connect(actions_[Command::PrintSetup], &QAction::triggered, this, &CMainFrame::PrintSetup);
+    connect(actions_[Command::ExportReport], &QAction::triggered, this, &CMainFrame::ExportReport);
     connect(actions_[Command::Exit], &QAction::triggered, this, &QWidget::close);
     connect(actions_[Command::Cut], &QAction::triggered, tabView_, &CMainTabView::Cut);
     connect(actions_[Command::Copy], &QAction::triggered, tabView_, &CMainTabView::Copy);
@@ -339,6 +345,7 @@ void CMainFrame::UpdateCommandStates()
     actions_[Command::SaveAs]->setEnabled(CanSave());
     actions_[Command::PrintConfiguration]->setEnabled(hasDevice);
     actions_[Command::PrintPreview]->setEnabled(hasDevice);
+    actions_[Command::ExportReport]->setEnabled(hasDevice);
     // No command is bound to the radio firmware entry: it is always greyed.
     actions_[Command::WriteRadioFirmware]->setEnabled(false);
     actions_[Command::NextPage]->setEnabled(tabView_->CanNext());
@@ -714,4 +721,32 @@ void CMainFrame::PrintSetup()
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     QPageSetupDialog setup(printer_.get(), this);
     setup.exec();
+}
+
+bool CMainFrame::ExportReport()
+{
+    if (!document_.Device() || !document_.ValidationGate())
+        return false;
+    FileRequest request;
+    request.kind = FileDialogKind::Save;
+    request.title = "Export Report";
+    request.filter = "PDF Files (*.pdf);;HTML Files (*.html)";
+    request.defaultExtension = ".pdf";
+    std::string file;
+    if (!TheHost().ChooseFile(request, file))
+        return false;
+    const std::string source = path_.empty() ? std::string(CQLMenuDoc::kUntitled) : path_;
+    const ConfigurationReport report
+        = ConfigurationReport::Build(document_, document_.SaveToBytes(), source, std::string());
+    const QString suffix = QFileInfo(QString::fromStdString(file)).suffix().toLower();
+    std::string error;
+    const bool written = suffix == QStringLiteral("html") || suffix == QStringLiteral("htm")
+        ? WriteFileAtomically(file, report.ToHtml(), &error)
+        : WritePdfFile(file, [&report](Canvas& canvas) { return report.Draw(canvas); }, error);
+    if (!written) {
+        ShowMessage("The report could not be written to " + file + ": " + error, MsgButtons::Ok, MsgIcon::Error);
+        return false;
+    }
+    statusBar()->showMessage(QStringLiteral("Report written to %1").arg(QString::fromStdString(file)));
+    return true;
 }

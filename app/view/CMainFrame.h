@@ -32,7 +32,7 @@ enum class Command {
     Open, Save, SaveAs, PrintConfiguration, PrintCloning, PrintKestrelBarcode, PrintPreview, PrintSetup, Preferences,
     Exit, Cut, Copy, Paste, FileDescription, ViewToolbar, ViewStatusBar, WriteSettings, WriteAllTables,
     WriteFirmware, DetectDevice, OfflineConfigure, DataEditingWizards, WriteRadioFirmware, NextPage, PrevPage,
-    About, HelpTopics
+    About, HelpTopics, ExportReport
 };
 
 class CMainFrame final : public QMainWindow, public DocumentFrame, public ConfigSourceActions {
@@ -92,6 +92,9 @@ public:
     bool PrintConfiguration();
     void PrintPreview();
     void PrintSetup();
+    // A report of the configuration (identity, changed settings, rules, the document's
+    // SHA-256) into a PDF or HTML file the user names. False when nothing was written.
+    bool ExportReport();
     // Paints the configuration table on `printer`; the page count.
     int PaintConfiguration(QPrinter& printer);
 
