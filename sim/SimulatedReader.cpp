@@ -1,6 +1,7 @@
 #include "sim/SimulatedReader.h"
 
 #include "sim/UartFraming.h"
+#include "sim/capture/PictureSupport.h"
 
 #include <algorithm>
 
@@ -18,6 +19,8 @@ SimulatedReader::SimulatedReader(ReaderProfile profile, SimClock* clock)
       clock_(clock != nullptr ? clock : &SteadySimClock::Instance())
 {
     engine_.SetOutput(this);
+    std::string ignored;
+    InstallPictureSupport(engine_, *hmodem_, PictureSupportOptions(), ignored);
 }
 
 std::shared_ptr<SimulatedReader> SimulatedReader::FromProfile(const std::string& nameOrPath, std::string& error,

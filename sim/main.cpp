@@ -9,6 +9,8 @@
 #include "sim/PtyLink.h"
 #include "sim/ReaderProfile.h"
 #include "sim/SerialParameters.h"
+#include "sim/ScanOptions.h"
+#include "sim/capture/PictureSupport.h"
 
 #include <csignal>
 #include <cstdio>
@@ -47,9 +49,14 @@ int Usage(FILE* out, int code)
                  "  --log           hex trace of both directions on stderr\n"
                  "  --faults LIST   e.g. seed=7,drop-rate=0.01,corrupt-at=5,delay-at=3,delay-ms=50,\n"
                  "                  nak-next=2,silent,unplug-after=100 (host-drop-at=... for the host's bytes)\n"
+                 "  --emit LIST     send unasked events every second until the host speaks: text:TEXT, actsta,\n"
+                 "                  trgevt, decres:TEXT, hpl, tagged, envelope, picture, bad-packet, bad-header\n"
+                 "  --picture-fault cut|pause   pictures stop half way, or pause there for 2 s\n"
+                 "%s"
                  "\n"
                  "The slave path is printed on the first line and appended to the port registry\n"
-                 "($KESTREL_PORT_REGISTRY, else $XDG_RUNTIME_DIR/kestrel/ports, else /tmp/kestrel-UID/ports).\n");
+                 "($KESTREL_PORT_REGISTRY, else $XDG_RUNTIME_DIR/kestrel/ports, else /tmp/kestrel-UID/ports).\n",
+                 kScanUsage);
     return code;
 }
 
@@ -76,6 +83,8 @@ int main(int argc, char** argv)
     std::string link = "pty";
     long rate = 0;
     PtyLink::Options options;
+    PictureSupportOptions pictures;
+    ScanSetup scans;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto next = [&](const char* what) -> const char* {
@@ -105,6 +114,17 @@ int main(int argc, char** argv)
             std::string error;
             if (!FaultPlan::Parse(next("a fault list"), options.faults, error)) {
                 std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
+                return 2;
+            }
+        } else if (arg == "--emit") {
+            pictures.emit = next("an event list");
+        } else if (arg == "--picture-fault") {
+            const std::string fault = next("cut or pause");
+            pictures.faults.cutShort = fault == "cut";
+            pictures.faults.pause = fault == "pause";
+        } else if (std::string scanError; ParseScanOption(arg, next, scans, scanError)) {
+            if (!scanError.empty()) {
+                std::fprintf(stderr, "kestrel-sim: %s\n", scanError.c_str());
                 return 2;
             }
         } else if (arg == "--list") {
@@ -140,11 +160,19 @@ int main(int argc, char** argv)
         }
     }
 
+    if (!StartScanning(engine, scans, error)) {
+        std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
+        return 1;
+    }
     InstallSignals();
     PtyLink pty(engine, options);
     if (!pty.Open(error)) {
         std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
         return 1;
+    }
+    if (!InstallPictureSupport(engine, pty.HModem(), pictures, error)) {
+        std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
+        return 2;
     }
     std::printf("%s\n", pty.SlavePath().c_str());
     std::fflush(stdout);

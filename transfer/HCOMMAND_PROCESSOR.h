@@ -239,6 +239,9 @@ public:
     static int CheckImageParameters(const HTAG& parameters, int& width, int& height);
 
 protected:
+    // Takes the reader's echo of a capture command off the line (not a byte more); false
+    // when what came was not the echo (it stays for the dispatcher).
+    bool SkipCaptureEcho(const std::string& command);
     // The dispatcher's input: bytes put back (or handed in) are read before the line.
     unsigned ReadInput(unsigned char* bytes, unsigned wanted, unsigned timeOutMs);
     void PushBackInput(const unsigned char* bytes, unsigned length);

@@ -6,6 +6,7 @@
 #include "transfer/HMODEM.h"
 #include "transfer/HPROCESSOR_EVENTS.h"
 #include "transfer/HTRANSFER_STATUS.h"
+#include "transfer/image/HImageFormats.h"
 
 #include <algorithm>
 #include <cctype>
@@ -278,6 +279,16 @@ void HCOMMAND_PROCESSOR::HandleHTagCommand(HTAG& command, int& code, HSTRING& te
         code = HTAG_RECEIVE_NOT_IN_STORE_MODE;
         text.Copy("Boot code received outside boot-code store mode\r\n");
         return;
+    }
+    if (name == "IMGSHP" && parsed) {
+        // A picture shipped as an HTag command: its data are the picture in form F.
+        m_PictureExpected = false;
+        HIMAGE image;
+        std::string error;
+        const HSTRING& data = command.Data();
+        const int result = HImageFormats::Decode(static_cast<int>(command.GetInt("F")), data.Data(), data.Length(),
+                                                 command, image, error);
+        DeliverPicture(result, result == HIMAGE_OK ? "Image successfully received" : error.c_str(), image);
     }
     const char* answerName = HTagAnswerFor(name);
     if (!answerName)

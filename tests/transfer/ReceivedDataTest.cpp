@@ -273,6 +273,7 @@ TEST(CaptureCommands, TextsOnTheWire)
     EXPECT_EQ(HCOMMAND_PROCESSOR::CaptureOptions(0, -1, 80), "");
 
     Bench bench;
+    bench.processor.SetCommandReplyTimeOut(50);
     EXPECT_FALSE(bench.processor.CapturePlain(1, 5, 80));
     bench.processor.SetCaptureMode(true);
     EXPECT_TRUE(bench.processor.CapturePlain(1, 5, 80));

@@ -1,0 +1,3 @@
+# The simulated reader's scanner reads printed sheets (PDF, PNG, PBM) with the shared sheet
+# decoder (zxing-cpp).
+target_link_libraries(kestrel_sim PUBLIC kestrel_barcode)
