@@ -165,6 +165,11 @@ SymbolPageResult DrawInterfacePage(Canvas& page, const MonoBitmap& symbol, int s
     return result;
 }
 
+SheetSize LinearPrintableSize(int paperWidth, int paperHeight, int reachableWidth, int reachableHeight)
+{
+    return { std::min(paperWidth * 95 / 100, reachableWidth), std::min(paperHeight * 95 / 100, reachableHeight) };
+}
+
 void SelectLinearSheetFont(Canvas& canvas)
 {
     if (!canvas.SelectFont("Courier", 8)) {

@@ -95,6 +95,14 @@ LinearSheetReport CheckLinearSheet(Canvas& metrics, const std::string& data, con
 int PrintLinearSheet(Canvas& printer, const std::string& data, const LinearPageSettings& settings,
     int printableWidth, int printableHeight, const std::vector<CaptionControl>& controls, const BuildClock& clock);
 
+// The linear sheet's printable size: the paper less 5% each way, and never more than the
+// area the printer can reach from its origin.
+struct SheetSize {
+    int width = 0;
+    int height = 0;
+};
+SheetSize LinearPrintableSize(int paperWidth, int paperHeight, int reachableWidth, int reachableHeight);
+
 // The fonts of the linear sheet: "Courier" 8 points, bold; the fixed font when it cannot be made.
 void SelectLinearSheetFont(Canvas& canvas);
 

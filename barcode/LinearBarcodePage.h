@@ -68,6 +68,15 @@ public:
     // checked and then printed page by page says them once).
     void SetShowMessages(bool show) { showMessages_ = show; }
 
+    // Composes page `pageIndex` (0-based, wrapped into the pages there are) directly, for
+    // surfaces that take one page each (pictures).
+    int ComposePage(Canvas& page, const std::string& data, const LinearPageSettings& settings, int pageIndex,
+        const std::vector<CaptionControl>& controls = {}, const BuildClock& clock = DefaultBuildClock())
+    {
+        pageIndex_ = pageIndex - 1;
+        return Compose(page, data, settings, PageRequest::Next, controls, clock);
+    }
+
     // The commands of the data, in order, each with its "." and FNC3.
     static std::vector<std::string> SplitCommands(const std::string& data);
 

@@ -30,25 +30,67 @@ DecodedSymbol FromResult(const ZXing::Result& result, int page, int offsetX, int
     return symbol;
 }
 
+bool RowHasInk(const GrayImage& image, int y, int left, int right)
+{
+    const std::uint8_t* row = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
+    return std::any_of(row + left, row + right, [](std::uint8_t value) { return value < 128; });
+}
+
+// Whites out a found symbol: its decoded extent, grown up and down while the bars go on.
+// False when there is nothing to white out (the search would find it again).
+bool WhiteOut(GrayImage& image, DecodedSymbol& symbol)
+{
+    const int margin = 4;
+    const int left = std::clamp(symbol.left - margin, 0, image.width);
+    const int right = std::clamp(symbol.right + margin + 1, 0, image.width);
+    int top = std::clamp(symbol.top - margin, 0, image.height - 1);
+    int bottom = std::clamp(symbol.bottom + margin, 0, image.height - 1);
+    if (right <= left)
+        return false;
+    while (top > 0 && RowHasInk(image, top - 1, left, right))
+        --top;
+    while (bottom + 1 < image.height && RowHasInk(image, bottom + 1, left, right))
+        ++bottom;
+    bool inked = false;
+    for (int y = top; y <= bottom; ++y) {
+        std::uint8_t* row = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
+        inked = inked || std::any_of(row + left, row + right, [](std::uint8_t value) { return value < 128; });
+        std::fill(row + left, row + right, std::uint8_t { 0xFF });
+    }
+    symbol.top = top;
+    symbol.bottom = bottom;
+    return inked;
+}
+
 } // namespace
 
+// Symbols are taken one at a time and whited out before the next search: the decoder's own
+// search for many symbols compares the results it found, and two symbols with the same text
+// (a sheet may repeat a command) break that comparison.
 std::vector<DecodedSymbol> DecodePage(const GrayImage& page, int pageNumber)
 {
     std::vector<DecodedSymbol> symbols;
     if (page.width <= 0 || page.height <= 0
         || page.pixels.size() < static_cast<size_t>(page.width) * static_cast<size_t>(page.height))
         return symbols;
-    const ZXing::ImageView view(page.pixels.data(), page.width, page.height, ZXing::ImageFormat::Lum);
+    GrayImage work = page;
     ZXing::DecodeHints hints;
     hints.setFormats(ZXing::BarcodeFormat::Code128 | ZXing::BarcodeFormat::Aztec);
     hints.setTryRotate(false);
     hints.setTryDownscale(false);
-    hints.setMaxNumberOfSymbols(255);
-    for (const ZXing::Result& result : ZXing::ReadBarcodes(view, hints))
-        if (result.isValid())
-            symbols.push_back(FromResult(result, pageNumber, 0, 0));
+    hints.setMaxNumberOfSymbols(1);
+    for (int found = 0; found < kMaxSymbolsPerPage; ++found) {
+        const ZXing::ImageView view(work.pixels.data(), work.width, work.height, ZXing::ImageFormat::Lum);
+        const ZXing::Result result = ZXing::ReadBarcode(view, hints);
+        if (!result.isValid())
+            break;
+        DecodedSymbol symbol = FromResult(result, pageNumber, 0, 0);
+        if (!WhiteOut(work, symbol))
+            break;
+        symbols.push_back(std::move(symbol));
+    }
     const int half = page.width / 2;
-    std::sort(symbols.begin(), symbols.end(), [half](const DecodedSymbol& a, const DecodedSymbol& b) {
+    std::stable_sort(symbols.begin(), symbols.end(), [half](const DecodedSymbol& a, const DecodedSymbol& b) {
         const int columnA = (a.left + a.right) / 2 >= half ? 1 : 0;
         const int columnB = (b.left + b.right) / 2 >= half ? 1 : 0;
         if (columnA != columnB)

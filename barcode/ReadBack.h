@@ -22,6 +22,9 @@ struct DecodedSymbol {
     int bottom = 0;
 };
 
+// A page never holds more symbols than this (a linear sheet has at most 100).
+inline constexpr int kMaxSymbolsPerPage = 300;
+
 // Every Code 128 and Aztec symbol of a page, in the order a user scans a sheet: column by
 // column (left half, then right half of the page), top to bottom.
 std::vector<DecodedSymbol> DecodePage(const GrayImage& page, int pageNumber = 0);

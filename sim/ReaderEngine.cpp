@@ -53,6 +53,8 @@ void ReaderEngine::Delegate(std::shared_ptr<FrameHandler> handler)
 
 void ReaderEngine::Poll()
 {
+    if (idleHook_)
+        idleHook_();
     if (silent_ || state_ != State::Delegated || output_ == nullptr)
         return;
     if (!delegate_->Poll(model_, *output_)) {

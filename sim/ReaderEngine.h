@@ -90,6 +90,14 @@ public:
     void SetSilent(bool silent) { silent_ = silent; }
     bool Silent() const { return silent_; }
 
+    // A symbol the reader's scanner read (sim/ReaderScan.cpp). Menu symbols change settings
+    // as the same commands sent on the line do; every scan is logged as accepted or refused.
+    enum class ScanFormat { Code128, Aztec, Other };
+    bool Scan(ScanFormat format, const std::string& bytes, bool readerInit);
+    const std::vector<std::string>& ScanLog() const { return scanLog_; }
+    // Runs each time the line is serviced (a scanner watching a folder).
+    void SetIdleHook(std::function<void()> hook) { idleHook_ = std::move(hook); }
+
     const std::vector<TranscriptEntry>& Transcript() const { return transcript_; }
     void ClearTranscript() { transcript_.clear(); }
     int ProbesAnswered() const { return probes_; }
@@ -101,6 +109,7 @@ private:
     void AnswerBatch();
     void AnswerSynN(const std::string& text);
     std::string AnswerCommand(const std::string& text, char separator);
+    bool ScanCommand(const std::string& text);
     std::string AnswerWholeTable(char mark, char separator);
     void Emit(const std::string& bytes);
 
@@ -118,4 +127,6 @@ private:
     bool silent_ = false;
     std::vector<TranscriptEntry> transcript_;
     int probes_ = 0;
+    std::vector<std::string> scanLog_;
+    std::function<void()> idleHook_;
 };
