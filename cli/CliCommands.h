@@ -32,6 +32,9 @@ int RunSet(CliContext& context);
 int RunDiff(CliContext& context);
 int RunPages(CliContext& context);
 int RunReport(CliContext& context);
+// Bar code sheets (BarcodeCommands.cpp).
+int RunBarcodes(CliContext& context);
+int RunVerify(CliContext& context);
 // Writes a report as HTML or PDF, chosen by the file's extension (ReportCommand.cpp).
 struct ConfigurationReport;
 int WriteReport(const ConfigurationReport& report, const std::string& output);
@@ -56,4 +59,14 @@ inline constexpr CliCommand kCliCommands[] = {
       "a configuration report of a saved document or of the reader on the port: identity, every setting "
       "that differs from its default, the rules, the document's SHA-256",
       RunReport },
+    { "barcodes",
+      "FILE.kst | --device ROW | --interface [--form=auto|linear|aztec] [--columns=N] [--caption=left|bottom|right|top] "
+      "[--description=on|off] [--command=on|off] [--module=3-5] [--height=150-240] [--size=1-10] [--title=T] "
+      "[--comments=C] [--dpi=N] [--paper=letter|a4] --output OUT.pdf|.svg|.png [--json]",
+      "cloning bar codes of a configuration (or the RS-232 interface bar code), read back before they are written",
+      RunBarcodes },
+    { "verify", "SHEET.pdf|.png|.pbm [--against FILE.kst] [--json]",
+      "the commands a printed or scanned sheet carries, in scan order (exit 1 when any is missing, extra or out of "
+      "order)",
+      RunVerify },
 };
