@@ -16,9 +16,12 @@ constexpr unsigned char ACK = 0x06;
 constexpr unsigned char ENQ = 0x05;
 constexpr unsigned char NAK = 0x15;
 
-// The reader's reply arrives in small pieces; 80 bytes a read with 10 ms waits keeps the
-// loop responsive to a cancel without spinning.
+// The reader's reply arrives in small pieces; reads wait at most 10 ms, which keeps the
+// loop responsive to a cancel without spinning. Each read asks for one byte: a read of a
+// whole chunk would wait out its time-out after every short reply (ten commands cost
+// 100 ms that way), while a reply is complete the moment its terminator is in.
 constexpr unsigned kReadChunk = 80;
+constexpr unsigned kReadPiece = 1;
 constexpr unsigned kReadWaitMs = 10;
 
 constexpr unsigned char kMenuPrefix[] = { SYN, 'M', CR };
@@ -88,7 +91,7 @@ bool HCOMMAND_PROCESSOR::Exchange(const HSTRING& prefix, const HSTRING& body, co
         HSTRING piece(kReadChunk);
         while (!done) {
             piece.Empty();
-            m_Channel->Read(&piece, kReadChunk, kReadWaitMs);
+            m_Channel->Read(&piece, kReadPiece, kReadWaitMs);
             if (piece.Length() > 0 && !answer.Append(piece))
                 break;
             done = complete(command, answer);
