@@ -25,6 +25,7 @@ struct CliOptions {
     std::optional<std::string> dataFolder;         // --data DIR
     std::optional<int> port;                       // --port N
     std::optional<std::string> devicePath;         // --device PATH
+    std::optional<std::string> tracePath;          // --trace FILE
     bool json = false;                             // --json
     bool quiet = false;                            // --quiet
     bool help = false;                             // --help

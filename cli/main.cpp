@@ -10,6 +10,7 @@
 #include "cli/CliCommands.h"
 #include "cli/ConsoleHost.h"
 #include "platform/SettingsStore.h"
+#include "platform/TrafficLog.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -27,6 +28,7 @@ void PrintUsage(std::ostream& out)
            "  --port N            serial port number (COMN)\n"
            "  --device PATH       serial device path\n"
            "  --json              print results as JSON\n"
+           "  --trace FILE        log every byte on the reader's line, and each change of line settings, into FILE\n"
            "  --yes, --no         answer questions with the positive or negative button\n"
            "  --choose-device ROW answer \"Choose a Device\" with catalog row ROW\n"
            "  --quiet             do not print progress\n"
@@ -96,6 +98,10 @@ bool Parse(int argc, char** argv, CliOptions& options, ConsoleHost& host)
                 return false;
             }
             host.deviceChoice = row;
+        } else if (arg == "--trace") {
+            if (!needValue("--trace"))
+                return false;
+            options.tracePath = value;
         } else if (arg == "--json") {
             options.json = true;
         } else if (arg == "--quiet") {
@@ -145,6 +151,11 @@ int main(int argc, char** argv)
     for (const auto& command : kCliCommands) {
         if (options.command != command.name)
             continue;
+        std::string error;
+        if (options.tracePath && !TrafficLog::Instance().OpenFile(*options.tracePath, error)) {
+            std::cerr << "kestrel-cli: --trace: " << error << '\n';
+            return ExitFailed;
+        }
         InstallHost(&host);
         ConsoleHost::InstallInterruptHandler();
         SettingsStore store;
@@ -152,6 +163,7 @@ int main(int argc, char** argv)
         CliContext context { options, host, store, startup };
         const int status = command.run(context);
         InstallHost(nullptr);
+        TrafficLog::Instance().CloseFile();
         return status;
     }
     std::cerr << "kestrel-cli: unknown command '" << options.command << "'\n";

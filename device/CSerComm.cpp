@@ -1,5 +1,7 @@
 #include "device/CSerComm.h"
 
+#include "platform/TrafficLog.h"
+
 #include "platform/Host.h"
 
 #include <algorithm>
@@ -178,7 +180,7 @@ int CSerComm::OpenPort(const std::string& settings, bool rtsHandshake, bool ctsO
     if (IsOpen() && path != openPath_)
         ClosePort();
     if (!IsOpen()) {
-        device_ = TheSerialPortSystem().Open(path);
+        device_ = TraceSerialDevice(TheSerialPortSystem().Open(path), path);
         if (!device_) {
             ClosePort();
             return kOpenCannotOpen;
@@ -220,7 +222,7 @@ int CSerComm::ApplyLineSettings(const std::string& path, long baud, const Serial
     if (RateOutsideLimits(baud))
         return kOpenBadRate;
     if (!IsOpen()) {
-        device_ = TheSerialPortSystem().Open(path);
+        device_ = TraceSerialDevice(TheSerialPortSystem().Open(path), path);
         if (!device_)
             return kOpenCannotOpen;
         openPath_ = path;

@@ -1,5 +1,8 @@
 #include "sim/PtyLink.h"
 
+#include "platform/TrafficLog.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -95,13 +98,14 @@ void PtyLink::Trace(const char* direction, const uint8_t* data, size_t count)
 {
     if (!options_.log)
         return;
-    std::string line = std::string("kestrel-sim: ") + direction;
-    char hex[4];
-    for (size_t i = 0; i < count; ++i) {
-        std::snprintf(hex, sizeof hex, " %02X", data[i]);
-        line += hex;
-    }
-    std::fprintf(stderr, "%s\n", line.c_str());
+    // The program's traffic log format, so the reader's log and the host's (kestrel-cli
+    // --trace) can be laid side by side: ">" towards the reader, "<" from it.
+    const char arrow = direction[0] == 'h' ? '>' : '<';
+    const double now = TrafficLog::Now();
+    for (size_t at = 0; at < count; at += TrafficLog::kBytesPerLine)
+        std::fprintf(stderr, "%s\n",
+                     TrafficLog::FormatData(now, "sim", arrow, data + at, std::min(TrafficLog::kBytesPerLine, count - at))
+                         .c_str());
 }
 
 bool PtyLink::WriteFully(const uint8_t* data, size_t count)
@@ -174,7 +178,8 @@ void PtyLink::Send(const std::string& text)
 void PtyLink::LineChanged(const LineFormat& format)
 {
     if (options_.log)
-        std::fprintf(stderr, "kestrel-sim: reader line now %s\n", format.Text().c_str());
+        std::fprintf(stderr, "%s\n",
+                     TrafficLog::FormatEvent(TrafficLog::Now(), "sim", '=', "reader line now " + format.Text()).c_str());
 }
 
 void PtyLink::Receive(const uint8_t* data, size_t count)

@@ -10,6 +10,8 @@
 #include "document/ConfigurationReport.h"
 #include "platform/AtomicFile.h"
 #include "ui/PdfFile.h"
+#include "ui/CommunicationLogDlg.h"
+#include "platform/TrafficLog.h"
 #include "ui/QtCanvas.h"
 #include "document/view/CCommandErrorsDlg.h"
 #include "document/view/CFileDescriptionDlg.h"
@@ -71,6 +73,9 @@ std::string RecentKey(const std::string& companyRegKey)
 
 CMainFrame::CMainFrame(CKestrelApp& app, CQLMenuDoc& document) : app_(app), document_(document)
 {
+    // The line is logged from the start (before any port opens), so the Communication Log
+    // can show everything since the program started.
+    TrafficLog::Instance().SetRecording(true);
     tabView_ = new CMainTabView(document_, app_.Measurer(), this);
     setCentralWidget(tabView_);
     BuildMenus();
@@ -216,6 +221,8 @@ void CMainFrame::BuildMenus()
     helpMode->setStatusTip(QStringLiteral("Display help for clicked buttons, menus and windows"));
     connect(helpMode, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
     addAction(helpMode);
+    AddCommand(help, Command::CommunicationLog, "&Communication Log...",
+               "Show every byte exchanged with the reader since the program started", "Communication Log");
     AddCommand(help, Command::About, "&About Kestrel...", "Display program information, version number and copyright",
                "About");
 
@@ -250,6 +257,7 @@ void CMainFrame::BuildMenus()
     connect(actions_[Command::NextPage], &QAction::triggered, tabView_, &CMainTabView::Next);
     connect(actions_[Command::PrevPage], &QAction::triggered, tabView_, &CMainTabView::Prev);
     connect(actions_[Command::About], &QAction::triggered, this, &CMainFrame::About);
+    connect(actions_[Command::CommunicationLog], &QAction::triggered, this, &CMainFrame::ShowCommunicationLog);
     connect(actions_[Command::HelpTopics], &QAction::triggered, this, [this] {
         if (!help_)
             help_ = new HelpWindow(this);
@@ -622,6 +630,14 @@ void CMainFrame::About()
                         app_.Startup().Vendor().partNumber, this);
     about.setModal(true);
     about.exec();
+}
+
+void CMainFrame::ShowCommunicationLog()
+{
+    if (!communicationLog_)
+        communicationLog_ = new CommunicationLogDlg(this);
+    communicationLog_->show();
+    communicationLog_->raise();
 }
 
 void CMainFrame::ShowHelpFor(int controlId)

@@ -9,6 +9,7 @@
 #include "app/view/CConfigSourceDlg.h"
 #include "app/view/HelpWindow.h"
 #include "document/DocumentFrame.h"
+#include "ui/CommunicationLogDlg.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -32,7 +33,7 @@ enum class Command {
     Open, Save, SaveAs, PrintConfiguration, PrintCloning, PrintKestrelBarcode, PrintPreview, PrintSetup, Preferences,
     Exit, Cut, Copy, Paste, FileDescription, ViewToolbar, ViewStatusBar, WriteSettings, WriteAllTables,
     WriteFirmware, DetectDevice, OfflineConfigure, DataEditingWizards, WriteRadioFirmware, NextPage, PrevPage,
-    About, HelpTopics, ExportReport
+    About, HelpTopics, ExportReport, CommunicationLog
 };
 
 class CMainFrame final : public QMainWindow, public DocumentFrame, public ConfigSourceActions {
@@ -87,6 +88,9 @@ public:
     bool SaveDocumentAs();
     void About();
     void ShowHelpFor(int controlId);
+    // Help -> "Communication Log...": the traffic on the reader's line (modeless).
+    void ShowCommunicationLog();
+    CommunicationLogDlg* CommunicationLog() const { return communicationLog_; }
     // Prints the configuration table: on the default printer, or into a PDF file the user
     // names when no printer is installed. False when nothing was printed.
     bool PrintConfiguration();
@@ -128,6 +132,7 @@ private:
     QLabel* devicePane_ = nullptr;
     QLabel* buildPane_ = nullptr;
     QPointer<HelpWindow> help_;
+    QPointer<CommunicationLogDlg> communicationLog_;
     std::string path_;
     bool inStartupChoice_ = false;
     std::unique_ptr<QPrinter> printer_;
