@@ -229,7 +229,7 @@ void CMainFrame::BuildMenus()
     // Entries whose work comes with later parts of the program stay visible but greyed, and
     // say so in their tooltip, instead of doing nothing when chosen.
     for (Command later :
-         { Command::PrintCloning, Command::PrintKestrelBarcode, Command::WriteFirmware, Command::DataEditingWizards }) {
+         { Command::WriteFirmware, Command::DataEditingWizards }) {
         actions_[later]->setToolTip(actions_[later]->toolTip() + QStringLiteral(" (") + QString::fromLatin1(kNotYet)
                                     + QStringLiteral(")"));
     }
@@ -240,6 +240,8 @@ void CMainFrame::BuildMenus()
     connect(actions_[Command::Preferences], &QAction::triggered, this, &CMainFrame::Preferences);
     connect(actions_[Command::PrintConfiguration], &QAction::triggered, this, &CMainFrame::PrintConfiguration);
     connect(actions_[Command::PrintPreview], &QAction::triggered, this, &CMainFrame::PrintPreview);
+    connect(actions_[Command::PrintCloning], &QAction::triggered, this, &CMainFrame::PrintCloningBarcodes);
+    connect(actions_[Command::PrintKestrelBarcode], &QAction::triggered, this, &CMainFrame::PrintRs232Barcode);
     connect(actions_[Command::PrintSetup], &QAction::triggered, this, &CMainFrame::PrintSetup);
     connect(actions_[Command::ExportReport], &QAction::triggered, this, &CMainFrame::ExportReport);
     connect(actions_[Command::Exit], &QAction::triggered, this, &QWidget::close);
@@ -345,8 +347,8 @@ void CMainFrame::UpdateCommandStates()
     actions_[Command::WriteAllTables]->setEnabled(document_.CanWriteAllTables());
     // Their work arrives with the firmware, bar code and wizard parts of the program.
     actions_[Command::WriteFirmware]->setEnabled(false);
-    actions_[Command::PrintCloning]->setEnabled(false);
-    actions_[Command::PrintKestrelBarcode]->setEnabled(false);
+    actions_[Command::PrintCloning]->setEnabled(true);
+    actions_[Command::PrintKestrelBarcode]->setEnabled(true);
     actions_[Command::DataEditingWizards]->setEnabled(false);
     const bool hasDevice = document_.Device() != nullptr;
     actions_[Command::Save]->setEnabled(CanSave());

@@ -74,8 +74,8 @@ public:
     bool ConnectToDevice() override;
     bool OfflineConfigure() override;
     bool LoadConfigFromFile() override;
-    bool CanPrintRs232Barcode() const override { return false; }
-    void PrintRs232Barcode() override {}
+    bool CanPrintRs232Barcode() const override { return true; }
+    void PrintRs232Barcode() override;
     bool CanFlashFirmware() const override { return false; }
     void FlashFirmware() override {}
     void Preferences() override;
@@ -96,6 +96,8 @@ public:
     bool PrintConfiguration();
     void PrintPreview();
     void PrintSetup();
+    // "Print Cloning Bar Codes": the configuration as linear or Aztec menu symbols.
+    void PrintCloningBarcodes();
     // A report of the configuration (identity, changed settings, rules, the document's
     // SHA-256) into a PDF or HTML file the user names. False when nothing was written.
     bool ExportReport();

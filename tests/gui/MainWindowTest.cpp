@@ -404,8 +404,7 @@ void MainWindowTest::CommandStatesFollowPagesAndDevice()
     QVERIFY(!frame.Action(Command::NextPage)->isEnabled());
     QVERIFY(frame.Action(Command::PrevPage)->isEnabled());
     // Entries whose work comes later are greyed, not silent.
-    for (Command later : { Command::PrintCloning, Command::PrintKestrelBarcode, Command::WriteFirmware,
-                           Command::DataEditingWizards, Command::WriteRadioFirmware })
+    for (Command later : { Command::WriteFirmware, Command::DataEditingWizards, Command::WriteRadioFirmware })
         QVERIFY(!frame.Action(later)->isEnabled());
     QCOMPARE(frame.Action(Command::WriteSettings)->statusTip(), QStringLiteral("Write new menu settings to device"));
     QCOMPARE(frame.ToolBar()->actions().size(), 19);
