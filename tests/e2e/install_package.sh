@@ -33,7 +33,9 @@ dpkg-deb --contents "$deb" | awk '{ print $6 }' >"$work/files"
 for file in ./usr/bin/kestrel ./usr/bin/kestrel-cli ./usr/bin/kestrel-sim ./usr/lib/libstripe32.so.1.0.0 \
     ./usr/include/stripe32.h ./usr/lib/pkgconfig/stripe32.pc ./usr/share/kestrel/TabFile.Dat \
     ./usr/share/kestrel/QXDevFil.dat ./usr/share/man/man1/kestrel.1.gz ./usr/share/doc/kestrel/copyright \
-    ./usr/share/doc/kestrel/changelog.gz ./usr/share/bash-completion/completions/kestrel-cli; do
+    ./usr/share/doc/kestrel/changelog.gz ./usr/share/bash-completion/completions/kestrel-cli \
+    ./usr/share/applications/kestrel.desktop ./usr/share/mime/packages/kestrel.xml \
+    ./usr/share/icons/hicolor/48x48/apps/kestrel.png; do
     grep -qxF "$file" "$work/files" || fail "$file is not in the package"
 done
 if grep -v '^\./usr/' "$work/files" | grep -qv '^\./$'; then

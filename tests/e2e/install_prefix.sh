@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `cmake --install` into a scratch prefix, which is then moved elsewhere: the installed
-# programs, library, header, pkg-config file, manual pages and completion are all there, and
+# programs, library, header, pkg-config file, manual pages, completion and desktop files are
+# all there (the desktop and metainfo files validate, the document type compiles), and
 # the programs run from the moved prefix on its own data files (the messages about a missing
 # data file name the prefix's folder, not the source tree's).
 #   install_prefix.sh BUILD_DIR SOURCE_DIR
@@ -20,7 +21,9 @@ for file in bin/kestrel bin/kestrel-cli bin/kestrel-sim lib/libstripe32.so.1 inc
     include/platform/MovableMemory.h lib/pkgconfig/stripe32.pc share/kestrel/TabFile.Dat \
     share/kestrel/QXDevFil.dat share/kestrel/Kestrel.ini share/man/man1/kestrel.1.gz \
     share/man/man1/kestrel-cli.1.gz share/man/man1/kestrel-sim.1.gz \
-    share/bash-completion/completions/kestrel-cli share/doc/kestrel/copyright; do
+    share/bash-completion/completions/kestrel-cli share/doc/kestrel/copyright \
+    share/applications/kestrel.desktop share/mime/packages/kestrel.xml \
+    share/icons/hicolor/scalable/apps/kestrel.svg; do
     [ -e "$p/$file" ] || fail "$file is not installed"
 done
 [ "$(readlink "$p/lib/libstripe32.so")" = libstripe32.so.1 ] || fail "libstripe32.so does not link to the .so.1"
@@ -34,11 +37,36 @@ for program in kestrel kestrel-cli kestrel-sim; do
 done
 for program in kestrel kestrel-cli kestrel-sim; do
     if readelf -d "$p/bin/$program" | grep -q 'NEEDED.*libstripe32'; then
-        ldd "$p/bin/$program" | grep -q "libstripe32.so.1 => $p/lib/libstripe32.so.1" \
-            || fail "$program does not load the prefix's libstripe32: $(ldd "$p/bin/$program" | grep stripe32)"
+        loaded=$(ldd "$p/bin/$program" | awk '$1 == "libstripe32.so.1" { print $3 }')
+        [ "$(readlink -f "$loaded")" = "$(readlink -f "$p/lib/libstripe32.so.1")" ] \
+            || fail "$program loads libstripe32 from '$loaded', not from the prefix"
     fi
 done
 for page in "$p"/share/man/man1/*.1.gz; do gzip -t "$page" || fail "$page is not a gzip file"; done
+
+# --- desktop integration ------------------------------------------------------------------
+desktop-file-validate "$p/share/applications/kestrel.desktop" >"$work/err" 2>&1 || fail "desktop file"
+grep -qx 'Exec=kestrel %f' "$p/share/applications/kestrel.desktop" || fail "the desktop file does not pass %f"
+metainfo=$(ls "$p"/share/metainfo/*.metainfo.xml)
+appstreamcli validate --no-net "$metainfo" >"$work/err" 2>&1 || fail "metainfo does not validate"
+for size in 16 22 24 32 48 64 128 256; do
+    for icon in apps/kestrel mimetypes/application-x-kestrel-document; do
+        png="$p/share/icons/hicolor/${size}x${size}/$icon.png"
+        [ "$(od -An -tu1 -j16 -N8 "$png" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')" = "${size}x${size}" ] \
+            || fail "$png is not ${size}x${size}"
+    done
+done
+for icon in apps/kestrel mimetypes/application-x-kestrel-document; do
+    xmllint --noout "$p/share/icons/hicolor/scalable/$icon.svg" || fail "$icon.svg is not well-formed"
+done
+# The document type compiles into a MIME database that knows *.kst; where gio is there, a
+# document without the extension is told by its first bytes.
+mkdir -p "$work/mime/packages"
+cp "$p/share/mime/packages/kestrel.xml" "$work/mime/packages/"
+[ -d /usr/share/mime/packages ] && cp /usr/share/mime/packages/freedesktop.org.xml "$work/mime/packages/"
+update-mime-database "$work/mime" >/dev/null 2>"$work/err" || fail "update-mime-database"
+grep -q 'application/x-kestrel-document:\*\.kst' "$work/mime/globs2" || fail "no *.kst glob"
+grep -q 'application/x-kestrel-document' "$work/mime/magic" || fail "no magic for documents"
 
 # --- the library through pkg-config, as a C program would use it --------------------------
 cat >"$work/rev.c" <<'C'
@@ -85,6 +113,14 @@ export QT_QPA_PLATFORM=offscreen
 grep -qx "data folder: $p/share/kestrel/" "$work/out" || fail "kestrel uses another data folder: $(cat "$work/out")"
 "$p/bin/kestrel" --check "$work/offline.kst" >"$work/out" 2>"$work/err" || fail "kestrel --check FILE.kst: $?"
 grep -qx "document: $work/offline.kst" "$work/out" || fail "kestrel did not open the document: $(cat "$work/out")"
+if command -v gio >/dev/null; then
+    cp "$work/offline.kst" "$work/no-extension"
+    for file in "$work/offline.kst" "$work/no-extension"; do
+        type=$(XDG_DATA_DIRS="$work" XDG_DATA_HOME="$work/none" gio info -a standard::content-type "$file" \
+            | sed -n 's/.*content-type: //p')
+        [ "$type" = application/x-kestrel-document ] || fail "$(basename "$file") is taken for $type"
+    done
+fi
 cp "$p/share/kestrel/Kestrel.ini" "$work/cwd/" # a vendor file in the current folder changes nothing here
 "$p/bin/kestrel" --check >/dev/null 2>"$work/err" || fail "kestrel with the sample Kestrel.ini: $?"
 rm "$work/cwd/Kestrel.ini"
@@ -98,14 +134,25 @@ grep -qxF "$expected" "$work/err" || fail "kestrel-cli message: $(cat "$work/err
 status=0; "$p/bin/kestrel" --check >/dev/null 2>"$work/err" || status=$?
 [ "$status" -eq 2 ] || fail "kestrel without a catalog: status $status"
 grep -qxF "$expected" "$work/err" || fail "kestrel message: $(cat "$work/err")"
+mv "$work/QXDevFil.dat" "$p/share/kestrel/QXDevFil.dat"
 
 # --- completion, where bash-completion is there to load it --------------------------------
 if [ -f /usr/share/bash-completion/bash_completion ]; then
     words=$(PATH="$p/bin:$PATH" bash -c '
         source /usr/share/bash-completion/bash_completion
         source "$1"
-        COMP_WORDS=(kestrel-cli re); COMP_CWORD=1; COMP_LINE="kestrel-cli re"; COMP_POINT=${#COMP_LINE}
-        _kestrel_cli; echo "${COMPREPLY[*]}"' _ "$p/share/bash-completion/completions/kestrel-cli")
-    [ "$words" = read ] || fail "completion of 're' gave '$words'"
+        complete_line() {
+            COMP_WORDS=("$@"); COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+            COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}; COMPREPLY=()
+            _kestrel_cli; echo "${COMPREPLY[*]}"
+        }
+        complete_line kestrel-cli of
+        complete_line kestrel-cli read --sa
+        complete_line kestrel-cli --choose-device 1' _ "$p/share/bash-completion/completions/kestrel-cli")
+    [ "$(sed -n 1p <<<"$words")" = offline ] || fail "completion of 'of' gave '$(sed -n 1p <<<"$words")'"
+    [ "$(sed -n 2p <<<"$words")" = --save ] || fail "completion of 'read --sa' gave '$(sed -n 2p <<<"$words")'"
+    rows=$("$p/bin/kestrel-cli" devices --all | awk 'NR > 1 && $1 ~ /^1/ { print $1 }' | sort | tr '\n' ' ')
+    [ "$(sed -n 3p <<<"$words" | tr ' ' '\n' | sort | tr '\n' ' ')" = "$rows" ] \
+        || fail "completion of --choose-device 1 gave '$(sed -n 3p <<<"$words")'"
 fi
 echo "install_prefix: ok"
