@@ -195,12 +195,18 @@ bool CQLMenuDoc::BuildTabViews(ProgressWindow* progress, int firstStep)
     helpTable_.emplace_back(0, 0);
     if (frame_) frame_->PagesRebuilt();
     RefreshViews();
+    const std::vector<std::string>& dropped = device_->Blocks().GetDroppedFragments();
+    if (!dropped.empty())
+        TheHost().SetStatusText("Skipped block pieces that are no records: " + dropped.front()
+            + (dropped.size() > 1 ? " and " + std::to_string(dropped.size() - 1) + " more" : std::string()));
     UpdateStatusPanes();
     return pages.has_value();
 }
 
 void CQLMenuDoc::RefreshViews()
 {
+    // The block fields show what their records will write, whatever changed the records.
+    if (device_) device_->Blocks().StoreBlockValues(*device_);
     if (device_ && controls_) CTabManager::RefreshControls(bindings_, *device_, *controls_);
     if (frame_) frame_->ValuesChanged();
 }
@@ -353,6 +359,10 @@ void CQLMenuDoc::OnEditKillFocus(int controlId)
     const auto& settings = device_->Settings();
     if (binding->settingIndex < 0 || binding->settingIndex >= static_cast<int>(settings.size())) return;
     const CDeviceSetting& setting = settings[static_cast<size_t>(binding->settingIndex)];
+    if (binding->controlType == ControlType::Block && CBlockSet::IsRecordBlock(setting.tag)) {
+        BlockFieldKillFocus(*binding, setting.tag);
+        return;
+    }
     if (setting.minimum == setting.maximum || binding->controlType == ControlType::Block
         || binding->controlType == ControlType::BlockString)
         return;
@@ -362,6 +372,33 @@ void CQLMenuDoc::OnEditKillFocus(int controlId)
     controls_->BringPageToFront(binding->pageIndex);
     controls_->SetFocus(controlId);
     inputValid_ = false;
+}
+
+void CQLMenuDoc::BlockFieldKillFocus(const ControlBinding& binding, const std::string& tag)
+{
+    // Typed block text becomes the current table's records; the records are what a write
+    // sends, so text that does not parse keeps the focus instead of being lost.
+    CBlockSet& blocks = device_->Blocks();
+    const std::string text = controls_->GetText(binding.controlId);
+    const int table = device_->CurrentTable();
+    if (text == blocks.GetBlockText(tag, table)) return;
+    BlockTextError error;
+    if (!blocks.SetBlockText(tag, table, text, error)) {
+        ShowMessage(error.Message(tag));
+        controls_->BringPageToFront(binding.pageIndex);
+        controls_->SetFocus(binding.controlId);
+        inputValid_ = false;
+        return;
+    }
+    RecordsChanged();
+}
+
+void CQLMenuDoc::RecordsChanged()
+{
+    // Other fields may hold edits not yet collected; a refresh must not throw them away.
+    CollectValues();
+    modified_ = true;
+    RefreshViews();
 }
 
 void CQLMenuDoc::OnComboSelChange(int controlId)
@@ -443,6 +480,8 @@ std::string CQLMenuDoc::BuildWriteCommand() const
             if (binding.settingIndex != lastRadioSetting) text += setting.tag + value + ";";
         } else if (type == ControlType::Check || type == ControlType::Edit) {
             if (setting.minimum != setting.maximum) text += setting.tag + value + ";";
+        } else if (type == ControlType::Block && CBlockSet::IsRecordBlock(setting.tag)) {
+            // Sent as records by the device's block commands.
         } else if (type == ControlType::Block) {
             if (IsOneOf(setting.tag, kDefaultedBlocks)) text += setting.tag.substr(0, 3) + "DFT;";
             text += setting.tag + value + ";";

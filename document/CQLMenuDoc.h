@@ -103,6 +103,8 @@ public:
     void OnControlChanged(int controlId);
     // Puts the setting values into the controls.
     void RefreshViews();
+    // The prefix/suffix or data-format records were edited (the editor sheet's OK).
+    void RecordsChanged();
 
     // ---- configuration documents --------------------------------------------------------------
     bool Save(const std::string& path);
@@ -149,6 +151,7 @@ private:
     const TabDefinitions& Definitions() const;
     std::string ControlValue(const ControlBinding& binding);
     void ButtonDefaults(const std::string& tag);
+    void BlockFieldKillFocus(const ControlBinding& binding, const std::string& tag);
     void ButtonCommand(const ControlBinding& binding, bool showAnswer);
     void MakeUntitled();
 

@@ -16,6 +16,7 @@
 #include "document/view/CCommandErrorsDlg.h"
 #include "document/view/CFileDescriptionDlg.h"
 #include "document/view/CMainTabView.h"
+#include "wizards/view/CDataEditSheet.h"
 
 #include <QAction>
 #include <QApplication>
@@ -229,7 +230,7 @@ void CMainFrame::BuildMenus()
     // Entries whose work comes with later parts of the program stay visible but greyed, and
     // say so in their tooltip, instead of doing nothing when chosen.
     for (Command later :
-         { Command::WriteFirmware, Command::DataEditingWizards }) {
+         { Command::WriteFirmware }) {
         actions_[later]->setToolTip(actions_[later]->toolTip() + QStringLiteral(" (") + QString::fromLatin1(kNotYet)
                                     + QStringLiteral(")"));
     }
@@ -256,6 +257,8 @@ void CMainFrame::BuildMenus()
     connect(actions_[Command::WriteAllTables], &QAction::triggered, this, [this] { document_.WriteAllTables(); });
     connect(actions_[Command::DetectDevice], &QAction::triggered, this, [this] { document_.DetectNewDevice(); });
     connect(actions_[Command::OfflineConfigure], &QAction::triggered, this, [this] { document_.OfflineConfigure(); });
+    connect(actions_[Command::DataEditingWizards], &QAction::triggered, this,
+            [this] { RunDataEditingWizards(document_, 0, this); });
     connect(actions_[Command::NextPage], &QAction::triggered, tabView_, &CMainTabView::Next);
     connect(actions_[Command::PrevPage], &QAction::triggered, tabView_, &CMainTabView::Prev);
     connect(actions_[Command::About], &QAction::triggered, this, &CMainFrame::About);
@@ -349,7 +352,7 @@ void CMainFrame::UpdateCommandStates()
     actions_[Command::WriteFirmware]->setEnabled(false);
     actions_[Command::PrintCloning]->setEnabled(true);
     actions_[Command::PrintKestrelBarcode]->setEnabled(true);
-    actions_[Command::DataEditingWizards]->setEnabled(false);
+    actions_[Command::DataEditingWizards]->setEnabled(document_.CanUseWizards());
     const bool hasDevice = document_.Device() != nullptr;
     actions_[Command::Save]->setEnabled(CanSave());
     actions_[Command::SaveAs]->setEnabled(CanSave());

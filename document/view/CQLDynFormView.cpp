@@ -1,9 +1,12 @@
 #include "document/view/CQLDynFormView.h"
 
+#include "catalog/TabDefinitions.h"
 #include "document/CQLMenuDoc.h"
 #include "ui/ByteText.h"
 #include "ui/QtTextMeasurer.h"
+#include "wizards/view/CDataEditSheet.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 
 namespace {
 
@@ -58,6 +62,24 @@ CQLDynFormView::CQLDynFormView(const PageTemplate& page, int pageIndex, CQLMenuD
     setWidget(canvas);
 }
 
+void CQLDynFormView::AddBlockEditorAction(QLineEdit* edit, int id)
+{
+    // The six rule blocks open their page of the editor sheet from a button inside the field;
+    // the field keeps its size, so the page layout does not change.
+    const ControlBinding* binding = document_.FindBinding(id);
+    const CDevice* device = document_.Device();
+    if (!binding || !device || binding->controlType != ControlType::Block || binding->settingIndex < 0
+        || binding->settingIndex >= static_cast<int>(device->Settings().size()))
+        return;
+    const int page = DataEditPageOfBlock(device->Settings()[static_cast<size_t>(binding->settingIndex)].tag);
+    if (page < 0)
+        return;
+    QAction* open = edit->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView), QLineEdit::TrailingPosition);
+    open->setObjectName(QStringLiteral("OpenDataEditor"));
+    open->setToolTip(QStringLiteral("Edit in the Data Editing Wizards"));
+    connect(open, &QAction::triggered, this, [this, page] { RunDataEditingWizards(document_, page, this); });
+}
+
 int CQLDynFormView::IdOf(const QWidget* widget) const
 {
     return ids_.value(widget, 0);
@@ -83,6 +105,7 @@ QWidget* CQLDynFormView::MakeItem(const PageItem& item, QWidget* parentWidget)
             QRegularExpression(QStringLiteral("[\\x{0}-\\x{ff}]*")), edit));
         // Only what the user types changes the document; values the document puts in do not.
         connect(edit, &QLineEdit::textEdited, this, [this, id] { document_.OnControlChanged(id); });
+        AddBlockEditorAction(edit, id);
         made = edit;
         break;
     }

@@ -43,6 +43,7 @@ protected:
 
 private:
     QWidget* MakeItem(const PageItem& item, QWidget* parentWidget);
+    void AddBlockEditorAction(QLineEdit* edit, int id);
 
     CQLMenuDoc& document_;
     int pageIndex_;
