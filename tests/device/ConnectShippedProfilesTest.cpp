@@ -43,6 +43,13 @@ TEST_F(ConnectShippedProfilesTest, EveryProfileIsFoundIdentifiedAndRead)
         }
         ASSERT_TRUE(device->ReadAllSettings(TheTabDefinitions(), nullptr, {}));
         EXPECT_EQ(device->Settings().size(), profile.settings.size());
+        // 5620sr reports LINPRI as a range, 4600sr as a list; both readers are below
+        // revision 16, and both end with the list 0 to 3.
+        if (profile.name == "5620sr" || profile.name == "4600sr") {
+            const CDeviceSetting* linpri = device->FindSetting("LINPRI");
+            ASSERT_NE(linpri, nullptr);
+            EXPECT_EQ(linpri->allowedValues, (std::vector<std::string> { "0", "1", "2", "3" }));
+        }
         EXPECT_EQ(device->GetProcessReceivedDataLockSemaphore(), 0);
         port.ClosePort();
         ports.sim.Detach("COM5");
