@@ -1,6 +1,7 @@
 #include "barcode/CloningText.h"
 
 #include "device/CWirelessDevice.h"
+#include "device/blocks/CBlockSet.h"
 #include "document/CQLMenuDoc.h"
 #include "transfer/HCOMMAND_PROCESSOR.h"
 
@@ -73,6 +74,10 @@ std::string BuildCloningTextFor(CDevice& device, const std::vector<ControlBindin
         const CDeviceSetting& setting = settings[static_cast<size_t>(binding.settingIndex)];
         const std::string value = setting.ValueForDevice(table);
         if (value == setting.defaultValue)
+            continue;
+        // Record blocks (prefix/suffix and data format) come with the block commands below;
+        // taking them here as well would give the cloned reader every record twice.
+        if (binding.controlType == "BLOCK" && CBlockSet::IsRecordBlock(setting.tag))
             continue;
         bool include = setting.minimum != setting.maximum || IsListType(binding.controlType);
         if (IsRadioType(binding.controlType)) {

@@ -160,12 +160,13 @@ int main(int argc, char** argv)
         }
     }
 
+    InstallSignals();
+    PtyLink pty(engine, options);
+    // After the link, which sets the reader's fault state: a keyboard interface keeps it silent.
     if (!StartScanning(engine, scans, error)) {
         std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
         return 1;
     }
-    InstallSignals();
-    PtyLink pty(engine, options);
     if (!pty.Open(error)) {
         std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
         return 1;

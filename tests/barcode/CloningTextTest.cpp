@@ -66,6 +66,17 @@ TEST_F(CloningTextTest, WhichChangedSettingsAreIncluded)
         Linear("DEFALT") + Linear("CBRENA1") + Linear("TRMINF7") + Linear("LEDSEL2"));
 }
 
+TEST_F(CloningTextTest, RecordBlocksComeOnlyFromTheBlockCommands)
+{
+    // A data-format block shown as a control: its records are sent by the block commands, so
+    // the control walk leaves it out (twice would give the clone every record twice). Other
+    // blocks are settings like any drop-down.
+    CDevice device;
+    device.Settings() = { Setting("DFMBK3", "", "1000990000F2|", 0, 0), Setting("TRMBLK", "", "12", 0, 0) };
+    Bind(device, { "BLOCK", "BLOCK" });
+    EXPECT_EQ(BuildCloningTextFor(device, bindings, CloningForm::Aztec), "DEFALT;TRMBLK12.");
+}
+
 TEST_F(CloningTextTest, EnableCommandsThatRestateDefaultsAreDropped)
 {
     CDevice device;
