@@ -4,6 +4,7 @@
 #include <ZXing/ReadBarcode.h>
 
 #include <algorithm>
+#include <exception>
 
 namespace {
 
@@ -62,6 +63,17 @@ bool WhiteOut(GrayImage& image, DecodedSymbol& symbol)
     return inked;
 }
 
+// The decoder throws on some damaged pictures (its detectors index past their sample
+// grids); a picture it cannot make sense of simply holds no symbol.
+ZXing::Result ReadOne(const ZXing::ImageView& view, const ZXing::DecodeHints& hints)
+{
+    try {
+        return ZXing::ReadBarcode(view, hints);
+    } catch (const std::exception&) {
+        return ZXing::Result();
+    }
+}
+
 } // namespace
 
 // Symbols are taken one at a time and whited out before the next search: the decoder's own
@@ -81,7 +93,7 @@ std::vector<DecodedSymbol> DecodePage(const GrayImage& page, int pageNumber)
     hints.setMaxNumberOfSymbols(1);
     for (int found = 0; found < kMaxSymbolsPerPage; ++found) {
         const ZXing::ImageView view(work.pixels.data(), work.width, work.height, ZXing::ImageFormat::Lum);
-        const ZXing::Result result = ZXing::ReadBarcode(view, hints);
+        const ZXing::Result result = ReadOne(view, hints);
         if (!result.isValid())
             break;
         DecodedSymbol symbol = FromResult(result, pageNumber, 0, 0);
@@ -114,7 +126,7 @@ bool DecodeArea(const GrayImage& page, const CanvasRect& area, bool aztec, Decod
     ZXing::DecodeHints hints;
     hints.setFormats(aztec ? ZXing::BarcodeFormat::Aztec : ZXing::BarcodeFormat::Code128);
     hints.setTryRotate(false);
-    const ZXing::Result result = ZXing::ReadBarcode(view, hints);
+    const ZXing::Result result = ReadOne(view, hints);
     if (!result.isValid())
         return false;
     symbol = FromResult(result, 0, left, top);

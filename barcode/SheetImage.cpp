@@ -75,6 +75,10 @@ void PngWrite(png_structp png, png_bytep data, png_size_t length)
 
 void PngFlush(png_structp) {}
 
+// libpng's own handlers print to stderr; a damaged file is reported once, by the caller.
+void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void PngWarning(png_structp, png_const_charp) {}
+
 bool RenderPdf(std::string_view bytes, std::vector<GrayImage>& pages, std::string& error)
 {
     std::unique_ptr<poppler::document> document(
@@ -179,7 +183,7 @@ bool ReadPng(std::string_view bytes, GrayImage& image, std::string& error)
     error = kDamaged;
     if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0)
         return false;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
     if (!png)
         return false;
     png_infop info = png_create_info_struct(png);
@@ -274,7 +278,7 @@ std::string WritePbm(const GrayImage& image)
 bool WritePng(const GrayImage& image, int dpi, std::string& bytes)
 {
     bytes.clear();
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
     if (!png)
         return false;
     png_infop info = png_create_info_struct(png);
