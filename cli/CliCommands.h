@@ -35,6 +35,8 @@ int RunReport(CliContext& context);
 // Bar code sheets (BarcodeCommands.cpp).
 int RunBarcodes(CliContext& context);
 int RunVerify(CliContext& context);
+// Firmware files (FirmwareCommands.cpp).
+int RunFirmware(CliContext& context);
 // Writes a report as HTML or PDF, chosen by the file's extension (ReportCommand.cpp).
 struct ConfigurationReport;
 int WriteReport(const ConfigurationReport& report, const std::string& output);
@@ -69,4 +71,8 @@ inline constexpr CliCommand kCliCommands[] = {
       "the commands a printed or scanned sheet carries, in scan order (exit 1 when any is missing, extra or out of "
       "order)",
       RunVerify },
+    { "firmware", "info FILE [--json]",
+      "what a firmware file is (records, signature, device types, keywords, description) and whether a flash "
+      "would take it (exit 1 when refused); no reader needed",
+      RunFirmware },
 };
