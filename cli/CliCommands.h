@@ -32,6 +32,11 @@ int RunSet(CliContext& context);
 int RunDiff(CliContext& context);
 int RunPages(CliContext& context);
 int RunReport(CliContext& context);
+// Pictures and HTag packets (CaptureCommands.cpp).
+int RunCapture(CliContext& context);
+int RunKim(CliContext& context);
+int RunHtag(CliContext& context);
+int RunMonitor(CliContext& context);
 // Bar code sheets (BarcodeCommands.cpp).
 int RunBarcodes(CliContext& context);
 int RunVerify(CliContext& context);
@@ -61,6 +66,16 @@ inline constexpr CliCommand kCliCommands[] = {
       "a configuration report of a saved document or of the reader on the port: identity, every setting "
       "that differs from its default, the rules, the document's SHA-256",
       RunReport },
+    { "capture",
+      "[--format=kim|gray|binary|jpeg|tiff|bmp|g3|g4|runs|zlib] [--quality=Q] [--subsample=S] [--window=L,T,R,B] "
+      "[--depth=1|8] [--test] [--htag] [--decode] --output=FILE.kim|png|tif|bmp [--json]",
+      "take a picture with an imager and save it; --decode reads the symbols in it", RunCapture },
+    { "kim", "info FILE [--decode] | convert IN OUT [--json]",
+      "show a picture file (KIM, PNG, TIFF, BMP) or convert it, keeping what it records", RunKim },
+    { "htag", "NAME [PARAM=VALUE ...] [--protocol=2..5] [--input=FILE] [--output=FILE] [--wait=S] [--json]",
+      "send one HTag command; a request's answer is shown and its data saved", RunHtag },
+    { "monitor", "[--seconds=N] [--pictures=DIR] [--baud=N] [--json]",
+      "print everything the reader sends on its own: decoded data, pictures, HTag events", RunMonitor },
     { "barcodes",
       "FILE.kst | --device ROW | --interface [--form=auto|linear|aztec] [--columns=N] [--caption=left|bottom|right|top] "
       "[--description=on|off] [--command=on|off] [--module=3-5] [--height=150-240] [--size=1-10] [--title=T] "

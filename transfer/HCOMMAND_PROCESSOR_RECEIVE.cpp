@@ -241,7 +241,9 @@ unsigned HCOMMAND_PROCESSOR::ProcessReceivedData(const HSTRING* alreadyRead, boo
     std::string candidate;
     unsigned handled = 0;
     for (;;) {
-        if (m_Input.empty() && !keepReading)
+        // Without keepReading only what was handed in is examined, but a prefix that began in
+        // it may still complete from the line.
+        if (m_Input.empty() && !keepReading && candidate.empty())
             break;
         unsigned wait = kReadWaitMs;
         if (m_StopBurst && m_Channel && m_Input.empty()) {

@@ -10,3 +10,7 @@ target_link_libraries(kestrel_transfer PUBLIC ZLIB::ZLIB JPEG::JPEG ${LZO2_LIBRA
 find_package(PNG REQUIRED)
 find_package(TIFF REQUIRED)
 target_link_libraries(kestrel_transfer PUBLIC PNG::PNG TIFF::TIFF)
+# The read check of captured pictures decodes them with zxing-cpp.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(KESTREL_TRANSFER_ZXING REQUIRED IMPORTED_TARGET zxing)
+target_link_libraries(kestrel_transfer PUBLIC PkgConfig::KESTREL_TRANSFER_ZXING)

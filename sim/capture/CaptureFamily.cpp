@@ -207,7 +207,7 @@ std::string EmittedBytes(const std::string& item, unsigned number)
     if (name == "bad-packet")
         return HTagPeer::Packet("FILSTO", "9CMP", "");  // CMP out of range
     if (name == "bad-header")
-        return "\x16\xfe\x05\x00\x00\x00X";  // no CR after the length
+        return std::string("\x16\xfe\x05\x00\x00\x00X", 7);  // no CR after the length
     return "";
 }
 
