@@ -18,7 +18,13 @@ bool BarcodePrinter::Prepare(const char* documentName, const std::string& pdfTit
         own_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer_ = own_.get();
     }
-    if (QPrinterInfo::availablePrinters().isEmpty() || printer_->outputFormat() == QPrinter::PdfFormat) {
+    const bool toPdf = QPrinterInfo::availablePrinters().isEmpty() || printer_->outputFormat() == QPrinter::PdfFormat;
+    // A printer was asked for but the system names none to default to.
+    if (!toPdf && printer_->printerName().isEmpty() && QPrinterInfo::defaultPrinter().isNull()) {
+        ShowMessage(kNoDefaults);
+        return false;
+    }
+    if (toPdf) {
         FileRequest request;
         request.kind = FileDialogKind::Save;
         request.title = pdfTitle;
@@ -32,7 +38,7 @@ bool BarcodePrinter::Prepare(const char* documentName, const std::string& pdfTit
         printer_->setResolution(kPdfSheetDpi);
     }
     if (!printer_->isValid()) {
-        ShowMessage(kNoDefaults);
+        ShowMessage(kNoContext);
         return false;
     }
     printer_->setDocName(QString::fromLatin1(documentName));

@@ -25,7 +25,7 @@ public:
     explicit BarcodePrinter(QPrinter* chosen);
 
     // Gets the printer ready for a document called `documentName`; false when there is none
-    // (after the defaults message) or the user cancelled the PDF file name.
+    // (after the defaults or device context message) or the user cancelled the PDF file name.
     bool Prepare(const char* documentName, const std::string& pdfTitle);
     QPrinter& Printer() { return *printer_; }
     int Dpi() const;

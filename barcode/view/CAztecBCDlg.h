@@ -20,8 +20,8 @@ public:
     static constexpr const char* kFailedDriver = "Failed to start driver. Please contact program vendor.";
     static constexpr const char* kPrintSetupFailed = "Print setup failed. Please contact program vendor.";
 
-    CAztecBCDlg(const std::string& text, const std::string& product, const std::string& file, QPrinter* printer,
-        QWidget* parent = nullptr);
+    CAztecBCDlg(const std::string& text = AztecSymbol::kDefaultText, const std::string& product = {},
+        const std::string& file = {}, QPrinter* printer = nullptr, QWidget* parent = nullptr);
 
     const AztecSymbol& Symbol() const { return symbol_; }
     QSlider* SizeSlider() const { return slider_; }

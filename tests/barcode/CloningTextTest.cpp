@@ -88,6 +88,9 @@ TEST_F(CloningTextTest, EnableCommandsThatRestateDefaultsAreDropped)
     EXPECT_EQ(BuildCloningTextFor(device, bindings, CloningForm::Linear),
         Linear("DEFALT") + Linear("SUF_EN0") + Linear("DFM_EN2"));
     EXPECT_EQ(BuildCloningTextFor(device, bindings, CloningForm::Aztec), "DEFALT;SUF_EN0;DFM_EN2.");
+    // The same enable with value 0 is no restatement and stays.
+    device.Settings()[0].tableValues[0] = "0";
+    EXPECT_EQ(BuildCloningTextFor(device, bindings, CloningForm::Aztec), "DEFALT;PRE_EN0;SUF_EN0;DFM_EN2.");
 }
 
 TEST_F(CloningTextTest, WirelessBaseHasGroupHeaderAndEndsWithBaseIdAndRemove)

@@ -181,6 +181,9 @@ void BarcodeDialogsTest::LinearCloningSheetClonesTheReader()
 
 void BarcodeDialogsTest::AztecSliderEnds()
 {
+    const CAztecBCDlg opened;
+    QCOMPARE(QString::fromStdString(opened.Symbol().Text()), QStringLiteral("DEFALT."));
+    QCOMPARE(opened.Symbol().Size(), 6);
     CAztecBCDlg dialog("DEFALT;CBRENA0;BEPLVL2.", "Kestrel 5620", "", nullptr);
     QCOMPARE(dialog.SizeSlider()->value(), 6);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Print Aztec Menu Bar Code"));
