@@ -120,6 +120,29 @@ std::string TakeEntryValue(std::string& reply)
     return value;
 }
 
+// An all-commands reply as the reader builds it: entries of a six-character tag, a value,
+// ACK and ";", the last one closed by "." instead. A reply that lost or changed a byte of its
+// frame (a tag cut short, a missing ACK, text after the end) is refused, so the read fails
+// instead of filling settings from a shifted reply.
+bool WellFormedWholeTableReply(const std::string& reply)
+{
+    size_t at = 0;
+    while (at < reply.size()) {
+        if (reply.size() - at < 8) return false;
+        for (size_t i = at; i < at + 6; ++i) {
+            const unsigned char c = static_cast<unsigned char>(reply[i]);
+            if (!std::isalnum(c) && c != '_') return false;
+        }
+        const size_t ack = reply.find(CMenuCommands::ACK, at + 6);
+        if (ack == std::string::npos || ack + 1 >= reply.size()) return false;
+        const char separator = reply[ack + 1];
+        if (separator == '.') return ack + 2 == reply.size();
+        if (separator != ';') return false;
+        at = ack + 2;
+    }
+    return false;
+}
+
 // Text after the first occurrence of `tag` (from its start + 6) up to the next ACK.
 bool FindTaggedValue(const std::string& reply, const std::string& tag, std::string& value)
 {
@@ -647,37 +670,13 @@ bool CDevice::LoadFirmware(std::string& resultText)
     return LoadFirmwareEx(resultText, 0, nullptr, false, true);
 }
 
-bool CDevice::LoadFirmwareEx(std::string& resultText, int compressionMode, bool* hexPath, bool optionA, bool optionB)
-{
-    UserOperation operation;
-    return LoadFirmwareFromFile(resultText, compressionMode, hexPath, optionA, optionB);
-}
-
 bool CDevice::LoadBootCode(std::string& resultText)
 {
     UserOperation operation;
     return LoadBootCodeEx(resultText, 0, false);
 }
 
-bool CDevice::LoadBootCodeEx(std::string& resultText, int compressionMode, bool waitForReader)
-{
-    UserOperation operation;
-    return LoadBootCodeFromFile(resultText, compressionMode, waitForReader);
-}
-
-bool CDevice::FlashHexFile(const std::string&, std::string& resultText)
-{
-    FirmwareNotAvailable(resultText);
-    return false;
-}
-
-bool CDevice::LoadFirmwareFromFile(std::string& resultText, int, bool* hexPath, bool, bool)
-{
-    if (hexPath)
-        *hexPath = true;
-    FirmwareNotAvailable(resultText);
-    return false;
-}
+// LoadFirmwareEx, LoadBootCodeEx, LoadFirmwareFromFile and FlashHexFile: CDeviceFirmware.cpp.
 
 bool CDevice::LoadBootCodeFromFile(std::string& resultText, int, bool)
 {
@@ -754,6 +753,16 @@ bool CDevice::ReadAllSettings(const TabDefinitions& definitions, ProgressWindow*
     if (!SendCommandAndWait("^.", defaults, 1000))
         return false;
     step();
+
+    // A reader without settings answers ACK "." alone.
+    for (const std::string* reply : { &ranges, &defaults }) {
+        if (*reply != std::string { static_cast<char>(CMenuCommands::ACK), '.' } && !WellFormedWholeTableReply(*reply))
+            return false;
+    }
+    for (const std::string& reply : replies) {
+        if (reply != std::string { static_cast<char>(CMenuCommands::ACK), '.' } && !WellFormedWholeTableReply(reply))
+            return false;
+    }
 
     m_Settings.clear();
     std::string& first = replies[0];
