@@ -275,6 +275,9 @@ std::string TrafficLog::DescribeLine(const SerialLineState& state)
 std::unique_ptr<SerialDevice> TraceSerialDevice(std::unique_ptr<SerialDevice> device, const std::string& port)
 {
     if (!device || !TrafficLog::Instance().Recording()) return device;
-    TrafficLog::Instance().Event(port, '!', "opened");
-    return std::make_unique<TracedDevice>(std::move(device), port);
+    // Ports above COM9 are opened by their system path ("\\.\COM12"); the log names them as
+    // users do.
+    const std::string label = port.rfind("\\\\.\\", 0) == 0 ? port.substr(4) : port;
+    TrafficLog::Instance().Event(label, '!', "opened");
+    return std::make_unique<TracedDevice>(std::move(device), label);
 }
