@@ -426,7 +426,8 @@ void HCOMMAND_PROCESSOR::ReceivePicture(unsigned char bits, bool coded, HSTRING&
         const unsigned want = coded ? 1u : static_cast<unsigned>(std::min<size_t>(kPicturePiece, byteCount - raw.size()));
         const unsigned n = ReadInput(piece.data(), want, kPictureByteWaitMs);
         if (n == 0) {
-            if (Clock::now() - lastData > kPictureStall)
+            const bool lineGone = m_Input.empty() && (!m_Channel || !m_Channel->IsPortAssigned());
+            if (lineGone || Clock::now() - lastData > kPictureStall)
                 break;
             continue;
         }
