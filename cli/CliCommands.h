@@ -46,6 +46,13 @@ int RunFirmware(CliContext& context);
 struct ConfigurationReport;
 int WriteReport(const ConfigurationReport& report, const std::string& output);
 
+// Prefix/suffix and data-format rules (WizardCommands.cpp).
+int RunRules(CliContext& context);
+int RunPrefix(CliContext& context);
+int RunFormat(CliContext& context);
+int RunFormatCommands(CliContext& context);
+int RunPreview(CliContext& context);
+
 inline constexpr CliCommand kCliCommands[] = {
     { "devices", "[--all] [--json]", "list the reader models of the catalog (the rows the device chooser offers)",
       RunDevices },
@@ -90,4 +97,15 @@ inline constexpr CliCommand kCliCommands[] = {
       "what a firmware file is (records, signature, device types, keywords, description) and whether a flash "
       "would take it (exit 1 when refused); no reader needed",
       RunFirmware },
+    { "rules", "FILE.kst [--table=N | --aux] [--json]",
+      "the prefix/suffix and data-format lists as the editor pages show them, and their six settings", RunRules },
+    { "prefix", "FILE.kst SYMBOLOGY TEXT [--suffix] [--table=N | --aux] [--output=FILE.kst] [--json]",
+      "set the prefix (or suffix) of a symbology; an empty TEXT deletes it", RunPrefix },
+    { "format",
+      "FILE.kst add | edit I | delete I | up I | down I [--terminal=T] [--symbology=S] [--length=L] "
+      "[--slot=Pri|A1|A2|A3] [--commands=SEQ] [--table=N | --aux] [--output=FILE.kst] [--json]",
+      "add, change, delete or move a data format (I counts from 1)", RunFormat },
+    { "format-commands", "[--json]", "the 22 data formatter commands with their parameters", RunFormatCommands },
+    { "preview", "[FILE.kst] \"SYMBOLOGY=DATA\" ... [--samples=FILE] [--table=N] [--json]",
+      "what the reader sends for sample scans (no file: the reader on the port)", RunPreview },
 };
