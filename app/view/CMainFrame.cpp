@@ -17,6 +17,7 @@
 #include "document/view/CFileDescriptionDlg.h"
 #include "document/view/CMainTabView.h"
 #include "wizards/view/CDataEditSheet.h"
+#include "ui/Icons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -44,26 +45,6 @@ constexpr const char* kFilter = "Kestrel 2003 Files (*.kst)";
 constexpr const char* kExtension = ".kst";
 constexpr const char* kAppTitle = "Kestrel 2003";
 constexpr const char* kNotYet = "Available in a later release of Kestrel";
-
-// A small toolbar picture: the command's initials on a tinted square, for commands that
-// have no picture of the platform's own.
-QIcon LetterIcon(const QString& letters, const QColor& tint)
-{
-    QPixmap pixmap(24, 24);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(tint);
-    painter.setPen(tint.darker(140));
-    painter.drawRoundedRect(QRectF(1.5, 1.5, 21, 21), 4, 4);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setPixelSize(letters.size() > 1 ? 10 : 13);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, letters);
-    return QIcon(pixmap);
-}
 
 std::string RecentKey(const std::string& companyRegKey)
 {
@@ -276,19 +257,22 @@ void CMainFrame::BuildToolBar()
     toolBar_->setObjectName(QStringLiteral("KestrelToolbar"));
     toolBar_->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
     addToolBar(Qt::TopToolBarArea, toolBar_);
-    QStyle* look = style();
-    actions_[Command::Open]->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
-    actions_[Command::Save]->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
-    actions_[Command::FileDescription]->setIcon(look->standardIcon(QStyle::SP_FileDialogDetailedView));
-    actions_[Command::PrintConfiguration]->setIcon(LetterIcon(QStringLiteral("P"), QColor(0x55, 0x55, 0x55)));
-    actions_[Command::About]->setIcon(look->standardIcon(QStyle::SP_MessageBoxInformation));
-    actions_[Command::WriteFirmware]->setIcon(LetterIcon(QStringLiteral("FW"), QColor(0x8a, 0x4b, 0x08)));
-    actions_[Command::WriteSettings]->setIcon(LetterIcon(QStringLiteral("W"), QColor(0x1f, 0x6f, 0x3a)));
-    actions_[Command::WriteAllTables]->setIcon(LetterIcon(QStringLiteral("WA"), QColor(0x1f, 0x6f, 0x3a)));
-    actions_[Command::DetectDevice]->setIcon(LetterIcon(QStringLiteral("D"), QColor(0x1d, 0x4e, 0x89)));
-    actions_[Command::OfflineConfigure]->setIcon(LetterIcon(QStringLiteral("O"), QColor(0x1d, 0x4e, 0x89)));
-    actions_[Command::PrintKestrelBarcode]->setIcon(LetterIcon(QStringLiteral("|||"), QColor(0x33, 0x33, 0x33)));
-    actions_[Command::DataEditingWizards]->setIcon(LetterIcon(QStringLiteral("DF"), QColor(0x6a, 0x3d, 0x9a)));
+    const std::pair<Command, KestrelIcon> pictures[] = {
+        { Command::Open, KestrelIcon::Open },
+        { Command::Save, KestrelIcon::Save },
+        { Command::FileDescription, KestrelIcon::FileDescription },
+        { Command::PrintConfiguration, KestrelIcon::PrintConfiguration },
+        { Command::About, KestrelIcon::About },
+        { Command::WriteFirmware, KestrelIcon::WriteFirmware },
+        { Command::WriteSettings, KestrelIcon::WriteSettings },
+        { Command::WriteAllTables, KestrelIcon::WriteAllTables },
+        { Command::DetectDevice, KestrelIcon::DetectDevice },
+        { Command::OfflineConfigure, KestrelIcon::OfflineConfigure },
+        { Command::PrintKestrelBarcode, KestrelIcon::PrintBarcode },
+        { Command::DataEditingWizards, KestrelIcon::DataEditingWizards },
+    };
+    for (const auto& [command, picture] : pictures)
+        actions_[command]->setIcon(KestrelIcons::For(picture));
 
     // The 19 positions, in order; the last is the table chooser.
     toolBar_->addAction(actions_[Command::Open]);

@@ -11,6 +11,7 @@
 // to see that an installed copy finds its files.
 #include "app/view/CKestrelApp.h"
 #include "app/view/CMainFrame.h"
+#include "ui/Icons.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -23,6 +24,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrel"));
     QApplication::setDesktopFileName(QStringLiteral("kestrel"));
+    QApplication::setWindowIcon(KestrelIcons::For(KestrelIcon::Application));
     AppOptions options;
     bool check = false;
     for (int i = 1; i < argc; ++i) {
