@@ -99,12 +99,7 @@ bool AztecSymbol::Build(const std::string& text, int size, bool showMessages)
         unsigned char* bits = nullptr;
         HGLOBAL block = AztecEncoderEntry(&request, &height, &width, &bits);
         if (block && bits) {
-            bitmap_.width = width;
-            bitmap_.height = height;
-            bitmap_.stride = (width + 15) / 16 * 2;
-            bitmap_.bits.assign(bits, bits + static_cast<size_t>(bitmap_.stride) * static_cast<size_t>(height));
-            GlobalUnlock(block);
-            GlobalFree(block);
+            bitmap_ = MonoBitmap::TakeEncoderResult(block, bits, width, height);
             return true;
         }
         if (block)

@@ -130,12 +130,7 @@ bool CBarCodeSymbol::MakeBitmap(int moduleWidth, int barHeight)
     if (!block || !bits || width <= 0)
         return false;
     // The encoder repeats every row moduleWidth times; only the first barHeight rows are kept.
-    bitmap_.width = width;
-    bitmap_.height = barHeight;
-    bitmap_.stride = (width + 15) / 16 * 2;
-    bitmap_.bits.assign(bits, bits + static_cast<size_t>(bitmap_.stride) * static_cast<size_t>(barHeight));
-    GlobalUnlock(block);
-    GlobalFree(block);
+    bitmap_ = MonoBitmap::TakeEncoderResult(block, bits, width, barHeight);
     return true;
 }
 

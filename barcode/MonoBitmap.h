@@ -2,6 +2,8 @@
 // significant bit first, 0 = black (bar), 1 = white (space).
 #pragma once
 
+#include "platform/MovableMemory.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -28,6 +30,19 @@ struct MonoBitmap {
         bitmap.height = height;
         bitmap.stride = (width + 15) / 16 * 2;
         bitmap.bits.assign(static_cast<std::size_t>(bitmap.stride) * static_cast<std::size_t>(height), 0xFF);
+        return bitmap;
+    }
+    // Copies the first `height` rows of an encoder's result (rows padded to 16 bits) and
+    // hands the block back: unlocked once and freed, as the encoders' callers must.
+    static MonoBitmap TakeEncoderResult(HGLOBAL block, const unsigned char* rows, int width, int height)
+    {
+        MonoBitmap bitmap;
+        bitmap.width = width;
+        bitmap.height = height;
+        bitmap.stride = (width + 15) / 16 * 2;
+        bitmap.bits.assign(rows, rows + static_cast<std::size_t>(bitmap.stride) * static_cast<std::size_t>(height));
+        GlobalUnlock(block);
+        GlobalFree(block);
         return bitmap;
     }
     void SetBlack(int x, int y)

@@ -23,7 +23,6 @@
 #include "ui/QtCanvas.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgGenerator>
@@ -183,17 +182,6 @@ bool ParseSheetOptions(CliContext& context, SheetOptions& sheet)
 }
 
 // ---- output files --------------------------------------------------------------------------------------
-
-void EnsureGuiApplication()
-{
-    if (QGuiApplication::instance())
-        return;
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "kestrel-cli";
-    static char* argv[] = { name, nullptr };
-    static std::unique_ptr<QGuiApplication> application = std::make_unique<QGuiApplication>(argc, argv);
-}
 
 std::string Extension(const std::string& path)
 {

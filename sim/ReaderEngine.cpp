@@ -199,14 +199,19 @@ void ReaderEngine::AnswerBatch()
         reply += AnswerCommand(text, separator);
     batch_.clear();
     Emit(reply);
-    if (model_.pendingLine) {
-        const LineFormat line = *model_.pendingLine;
-        model_.pendingLine.reset();
-        if (!(line == model_.Line())) {
-            model_.SetLine(line);
-            if (output_ != nullptr)
-                output_->LineChanged(line);
-        }
+    ApplyPendingLine();
+}
+
+void ReaderEngine::ApplyPendingLine()
+{
+    if (!model_.pendingLine)
+        return;
+    const LineFormat line = *model_.pendingLine;
+    model_.pendingLine.reset();
+    if (!(line == model_.Line())) {
+        model_.SetLine(line);
+        if (output_ != nullptr)
+            output_->LineChanged(line);
     }
 }
 

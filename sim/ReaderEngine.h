@@ -97,6 +97,9 @@ public:
     const std::vector<std::string>& ScanLog() const { return scanLog_; }
     // Runs each time the line is serviced (a scanner watching a folder).
     void SetIdleHook(std::function<void()> hook) { idleHook_ = std::move(hook); }
+    const std::function<void()>& IdleHook() const { return idleHook_; }
+    // Where the reader's answers go (nullptr before a line is attached).
+    ReaderOutput* Output() const { return output_; }
 
     const std::vector<TranscriptEntry>& Transcript() const { return transcript_; }
     void ClearTranscript() { transcript_.clear(); }
@@ -110,6 +113,8 @@ private:
     void AnswerSynN(const std::string& text);
     std::string AnswerCommand(const std::string& text, char separator);
     bool ScanCommand(const std::string& text);
+    // A serial-line command answered: the reader now speaks the new format.
+    void ApplyPendingLine();
     std::string AnswerWholeTable(char mark, char separator);
     void Emit(const std::string& bytes);
 

@@ -47,15 +47,7 @@ bool ReaderEngine::ScanCommand(const std::string& text)
     model_.radioUnlocked = false;
     const bool accepted = !transcript_.empty() && transcript_.back().status == kAck;
     // A scanned line setting takes effect at once; there is no reply to wait for.
-    if (model_.pendingLine) {
-        const LineFormat line = *model_.pendingLine;
-        model_.pendingLine.reset();
-        if (!(line == model_.Line())) {
-            model_.SetLine(line);
-            if (output_ != nullptr)
-                output_->LineChanged(line);
-        }
-    }
+    ApplyPendingLine();
     return accepted;
 }
 

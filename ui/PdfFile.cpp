@@ -12,8 +12,6 @@
 #include <cstdlib>
 #include <memory>
 
-namespace {
-
 // Fonts and painting need a QGuiApplication; a command line tool has no display, so it
 // always uses the offscreen platform.
 void EnsureGuiApplication()
@@ -26,8 +24,6 @@ void EnsureGuiApplication()
     static char* argv[] = { name, nullptr };
     static std::unique_ptr<QGuiApplication> application = std::make_unique<QGuiApplication>(argc, argv);
 }
-
-} // namespace
 
 bool WritePdfFile(const std::string& path, const std::function<int(Canvas&)>& draw, std::string& error, int dpi, bool a4)
 {

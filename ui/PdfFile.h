@@ -9,6 +9,10 @@
 
 class Canvas;
 
+// Makes the QGuiApplication fonts and painting need, on the offscreen platform, when the
+// program has none yet.
+void EnsureGuiApplication();
+
 // Draws with `draw` (which calls StartPage/EndPage around each page and returns the page
 // count) onto US Letter or A4 at `dpi`; false with a reason when nothing usable was written.
 bool WritePdfFile(const std::string& path, const std::function<int(Canvas&)>& draw, std::string& error,
