@@ -7,6 +7,7 @@
 // answers at the reader's rate until SIGTERM or SIGINT, when it removes its registration.
 #include "sim/PortRegistry.h"
 #include "sim/PtyLink.h"
+#include "sim/RuleScan.h"
 #include "sim/ReaderProfile.h"
 #include "sim/SerialParameters.h"
 #include "sim/ScanOptions.h"
@@ -167,6 +168,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
         return 1;
     }
+    // "scan CODE TEXT" lines on standard input: data through the reader's rules.
+    InstallStandardInputScans(engine);
     if (!pty.Open(error)) {
         std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
         return 1;
