@@ -2,6 +2,7 @@
 
 #include <png.h>
 #include <poppler/cpp/poppler-document.h>
+#include <poppler/cpp/poppler-global.h>
 #include <poppler/cpp/poppler-image.h>
 #include <poppler/cpp/poppler-page-renderer.h>
 #include <poppler/cpp/poppler-page.h>
@@ -79,8 +80,12 @@ void PngFlush(png_structp) {}
 void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void PngWarning(png_structp, png_const_charp) {}
 
+void IgnorePopplerMessage(const std::string&, void*) {}
+
 bool RenderPdf(std::string_view bytes, std::vector<GrayImage>& pages, std::string& error)
 {
+    // poppler writes its complaints about a damaged file to stderr; the caller says it once.
+    poppler::set_debug_error_function(IgnorePopplerMessage, nullptr);
     std::unique_ptr<poppler::document> document(
         poppler::document::load_from_raw_data(bytes.data(), static_cast<int>(bytes.size())));
     if (!document || document->is_locked()) {

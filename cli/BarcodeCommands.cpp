@@ -569,9 +569,10 @@ int RunVerify(CliContext& context)
         std::cerr << "kestrel-cli verify: give SHEET.pdf, SHEET.png or SHEET.pbm [--against FILE.kst]\n";
         return ExitUsage;
     }
+    const std::string sheetPath = context.options.arguments[0];
     std::vector<GrayImage> pages;
     std::string error;
-    if (!LoadSheetImages(context.options.arguments[0], pages, error)) {
+    if (!LoadSheetImages(sheetPath, pages, error)) {
         std::cerr << "kestrel-cli verify: " << error << '\n';
         return ExitFailed;
     }
@@ -613,7 +614,7 @@ int RunVerify(CliContext& context)
 
     if (context.options.json) {
         JsonWriter json;
-        json.BeginObject().Key("sheet").String(context.options.arguments.empty() ? std::string() : "").Key("pages")
+        json.BeginObject().Key("sheet").String(sheetPath).Key("pages")
             .Number(static_cast<long long>(pages.size())).Key("form").String(aztec ? "aztec" : "linear");
         json.Key("commands").BeginArray();
         for (const std::string& command : read)

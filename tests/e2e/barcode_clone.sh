@@ -58,6 +58,22 @@ PY
 clone 2020bs linear
 clone 5620sr aztec
 
+# --- verify names what a sheet lacks or adds ----------------------------------------------------
+status=0
+"$cli" --quiet --json verify "$work/2020bs.pdf" --against="$work/5620sr-a.kst" >"$work/out" 2>/dev/null || status=$?
+[ "$status" -eq 1 ] || fail "verify of the wrong sheet exited with $status"
+python3 - "$work/out" <<'PY' || fail "verify mismatches: $(cat "$work/out")"
+import json, sys
+report = json.load(open(sys.argv[1]))
+kinds = {m["kind"] for m in report["mismatches"]}
+assert report["form"] == "linear" and "extra" in kinds and "missing" in kinds, report
+assert any(m["command"] == "~REMOVE." for m in report["mismatches"]), report
+PY
+head -c 3000 "$work/2020bs.pdf" >"$work/cut.pdf"
+status=0
+"$cli" --quiet verify "$work/cut.pdf" >/dev/null 2>"$work/err" || status=$?
+[ "$status" -eq 1 ] && [ "$(wc -l <"$work/err")" -eq 1 ] || fail "damaged sheet: $status $(cat "$work/err")"
+
 # --- the RS-232 bar code wakes a reader on its keyboard interface ---------------------------------
 mkdir "$work/scans"
 start_sim keyboard --profile 5620sr --interface keyboard --scan-dir "$work/scans"
