@@ -118,7 +118,7 @@ int main(int argc, char** argv)
                 return 2;
             }
         } else if (arg == "--emit") {
-            pictures.emit = next("an event list");
+            pictures.events = next("an event list");
         } else if (arg == "--picture-fault") {
             const std::string fault = next("cut or pause");
             pictures.faults.cutShort = fault == "cut";

@@ -17,6 +17,7 @@
 #include "document/view/CFileDescriptionDlg.h"
 #include "document/view/CMainTabView.h"
 #include "wizards/view/CDataEditSheet.h"
+#include "transfer/view/CReaderEventsDock.h"
 #include "ui/Icons.h"
 
 #include <QAction>
@@ -61,6 +62,7 @@ CMainFrame::CMainFrame(CKestrelApp& app, CQLMenuDoc& document) : app_(app), docu
     tabView_ = new CMainTabView(document_, app_.Measurer(), this);
     setCentralWidget(tabView_);
     BuildMenus();
+    InstallReaderEvents(this, [this] { return document_.Device(); });
     BuildToolBar();
     BuildStatusBar();
     LoadRecentFiles();

@@ -216,9 +216,9 @@ bool InstallPictureSupport(ReaderEngine& engine, HModemPeer& hmodem, const Pictu
 {
     engine.AddFamily(std::make_unique<CaptureFamily>(engine, options.faults));
     engine.SetFrameHandler(static_cast<char>(0xFE), std::make_shared<HTagPeer>(engine, hmodem));
-    if (options.emit.empty())
+    if (options.events.empty())
         return true;
-    std::vector<std::string> items = SplitList(options.emit);
+    std::vector<std::string> items = SplitList(options.events);
     for (const std::string& item : items) {
         if (EmittedBytes(item, 1).empty()) {
             error = "unknown event \"" + item + "\" in the emit list";

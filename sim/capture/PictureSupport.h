@@ -24,7 +24,7 @@ struct PictureSupportOptions {
     // Unasked events: a comma list of text:TEXT, actsta, trgevt, decres:TEXT, hpl, tagged,
     // envelope, picture, bad-packet, bad-header; sent every `emitEveryMs` until the host
     // sends its first byte.
-    std::string emit;
+    std::string events;
     unsigned emitEveryMs = 1000;
 };
 
