@@ -215,6 +215,7 @@ void CQLMenuDoc::RefreshViews()
 
 bool CQLMenuDoc::Connect()
 {
+    UserOperation operation;
     if (!device_) NewDocumentForClass(DeviceClassKind::CDevice);
     std::unique_ptr<ProgressWindow> progress = OpenProgress("Connecting To Device",
         { "Auto Baud Detection", "Get Ranges and Defaults", "Checking For Unknown Device Settings",
@@ -540,6 +541,7 @@ bool CQLMenuDoc::CheckConnectedDevice()
 
 bool CQLMenuDoc::WriteCurrentTable()
 {
+    UserOperation operation;  // one Escape ends the write and the re-detect after it
     if (!device_ || !ValidationGate() || !CheckConnectedDevice()) return false;
     std::unique_ptr<ProgressWindow> progress = OpenProgress("Writing New Settings to Device",
         { "Determine device's current table", "Writing to device", "Read settings back from the device." });
@@ -569,6 +571,7 @@ bool CQLMenuDoc::WriteCurrentTable()
 
 bool CQLMenuDoc::WriteAllTables()
 {
+    UserOperation operation;
     if (!device_ || !ValidationGate() || !CheckConnectedDevice()) return false;
     CollectValues();
     const int tables = std::clamp(device_->TableCount(), 1, CDeviceSetting::kMaxTables);
@@ -674,6 +677,7 @@ void CQLMenuDoc::ButtonDefaults(const std::string& tag)
 
 void CQLMenuDoc::ButtonCommand(const ControlBinding& binding, bool showAnswer)
 {
+    UserOperation operation;
     const std::string tag = device_->Settings()[static_cast<size_t>(binding.settingIndex)].tag;
     if (!device_->VerifyDevicePresent()) {
         ShowMessage(kCommandNotSent);

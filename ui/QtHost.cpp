@@ -163,13 +163,18 @@ void QtHost::EndWaitCursor()
 
 void QtHost::PumpWaitingMessages()
 {
+    ++pumping_;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    --pumping_;
 }
 
 bool QtHost::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-        SetUserAbort(true);
+    // Only an Escape that reaches a flow's wait cancels it. One that closes a dialog (a
+    // message box the flow shows, Preferences between operations) is that dialog's own.
+    if (pumping_ > 0 && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        RequestUserAbort();
     return QObject::eventFilter(watched, event);
 }
 

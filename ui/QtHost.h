@@ -2,8 +2,8 @@
 //
 // Message boxes with the flow's own buttons, icon and default button; progress windows;
 // the status bar; the wait cursor; "Choose a Device"; file dialogs. PumpWaitingMessages runs
-// the Qt event queue and an application-wide filter turns every Escape press into the
-// user-abort flag, whichever window has the focus.
+// the Qt event queue, and an application-wide filter turns an Escape press that arrives while
+// a user operation waits there into the user-abort flag, whichever window has the focus.
 #pragma once
 
 #include "platform/Host.h"
@@ -66,4 +66,5 @@ private:
     FileHook fileHook_;
     QString panes_[3];
     int waitDepth_ = 0;
+    int pumping_ = 0;  // inside PumpWaitingMessages: a flow is waiting
 };

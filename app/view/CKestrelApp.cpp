@@ -46,6 +46,7 @@ bool CKestrelApp::InitInstance(const AppOptions& options)
     environment.catalogPath = startup_.CatalogPath();
     environment.eorCharacter = preferences_.eorCharacter;
     environment.excludedCommands = startup_.Vendor().excludedCommands;
+    SetOrvApplicationFlag(startup_.Vendor().orvApplication != 0);
     environment.measurer = measurer_.get();
     if (QScreen* screen = QApplication::primaryScreen()) {
         environment.clientWidth = screen->availableGeometry().width();
