@@ -6,6 +6,7 @@
 #include "transfer/HTAG.h"
 #include "transfer/HTRANSFER_STATUS.h"
 #include "transfer/image/HIMAGE.h"
+#include "HTagTestSupport.h"
 #include "MemoryDuplex.h"
 
 #include <gtest/gtest.h>
@@ -19,52 +20,7 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string Str(const HSTRING& s) { return std::string(s.Text(), s.Length()); }
-
-std::string Le32(uint32_t v)
-{
-    return std::string { char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24) };
-}
-
-// A whole framed packet written by hand: header text and body.
-std::string Packet(const std::string& headerText, const std::string& body)
-{
-    return "\x16\xfe"s + Le32(uint32_t(headerText.size() + body.size())) + "\r" + headerText + body;
-}
-
-// Records every event as one line of text, in order.
-class Recorder : public HPROCESSOR_EVENTS {
-public:
-    void DecodedData(const HSTRING& text) override { events.push_back("text:" + Str(text)); }
-    void PictureReceived(int code, const HSTRING& text, const HIMAGE& image) override
-    {
-        events.push_back("picture:" + std::to_string(code) + ":" + Str(text) + ":" + std::to_string(image.width) + "x"
-                         + std::to_string(image.height));
-        pictures.push_back(image);
-    }
-    void HTagReceived(const HTAG& command, int code, const HSTRING& text) override
-    {
-        events.push_back("htag:" + command.Name() + ":" + std::to_string(code) + ":" + Str(text));
-        commands.push_back(command);
-    }
-    void TaggedData(const HSTRING& prefix, const HSTRING& block) override
-    {
-        events.push_back("tagged:" + Str(prefix) + "|" + Str(block));
-    }
-    bool ProvideAnswer(const HTAG& request, HTAG& answer) override
-    {
-        if (answerData.empty())
-            return false;
-        requests.push_back(request.Name());
-        answer.Data().Copy(answerData.c_str());
-        return true;
-    }
-    std::vector<std::string> events;
-    std::vector<HTAG> commands;
-    std::vector<HIMAGE> pictures;
-    std::vector<std::string> requests;
-    std::string answerData;
-};
+using namespace htagtest;
 
 struct Bench {
     MemoryDuplex line;
@@ -76,6 +32,7 @@ struct Bench {
     Bench()
     {
         processor.SetEventSink(&events);
+        events.withTexts = true;
         host.ReadTimeOut = 200;
     }
     // What the host put on the line, waiting `ms` for it.

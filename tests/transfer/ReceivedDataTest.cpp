@@ -7,6 +7,7 @@
 #include "transfer/image/CKim.h"
 #include "transfer/image/HIMAGE.h"
 #include "transfer/image/HRunCode.h"
+#include "HTagTestSupport.h"
 #include "MemoryDuplex.h"
 
 #include <gtest/gtest.h>
@@ -18,28 +19,7 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string Str(const HSTRING& s) { return std::string(s.Text(), s.Length()); }
-
-class Recorder : public HPROCESSOR_EVENTS {
-public:
-    void DecodedData(const HSTRING& text) override { events.push_back("text:" + Str(text)); }
-    void PictureReceived(int code, const HSTRING& text, const HIMAGE& image) override
-    {
-        events.push_back("picture:" + std::to_string(code) + ":" + Str(text) + ":" + std::to_string(image.width) + "x"
-                         + std::to_string(image.height));
-        pictures.push_back(image);
-    }
-    void HTagReceived(const HTAG& command, int code, const HSTRING&) override
-    {
-        events.push_back("htag:" + command.Name() + ":" + std::to_string(code));
-    }
-    void TaggedData(const HSTRING& prefix, const HSTRING& block) override
-    {
-        events.push_back("tagged:" + Str(prefix) + "|" + Str(block));
-    }
-    std::vector<std::string> events;
-    std::vector<HIMAGE> pictures;
-};
+using namespace htagtest;
 
 struct Bench {
     MemoryDuplex line;
@@ -71,16 +51,6 @@ std::string Header(char bits, char kind, int w, int h, int l, int t, int r, int 
     char text[64];
     std::snprintf(text, sizeof text, "]!!)%cb%c(%04d%04d%04d%04d%04d%04d%04d", bits, kind, w, h, l, t, r, b, s);
     return text;
-}
-
-std::string Le32(uint32_t v)
-{
-    return std::string { char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24) };
-}
-
-std::string Packet(const std::string& headerText, const std::string& body)
-{
-    return "\x16\xfe"s + Le32(uint32_t(headerText.size() + body.size())) + "\r" + headerText + body;
 }
 
 TEST(ReceivedData, MixedStreamGivesTheSameEventsInOrder)
