@@ -216,48 +216,55 @@ void CQLMenuDoc::RefreshViews()
 bool CQLMenuDoc::Connect()
 {
     UserOperation operation;
-    if (!device_) NewDocumentForClass(DeviceClassKind::CDevice);
     std::unique_ptr<ProgressWindow> progress = OpenProgress("Connecting To Device",
         { "Auto Baud Detection", "Get Ranges and Defaults", "Checking For Unknown Device Settings",
             "Building Tab Views" });
-    device_->SetEorText(env_.eorCharacter);
+    // The reader is found, identified and read into device objects of their own; the open
+    // document is replaced only once a complete configuration has arrived. A reader that
+    // vanishes half way, or a read the user stops, leaves the document (and its unsaved
+    // changes) as it was.
+    std::unique_ptr<CDevice> finder = CreateDevice(DeviceClassKind::CDevice, env_.port);
+    finder->SetEorText(env_.eorCharacter);
     if (progress) progress->SetCurrentStep(0);
     std::string settings;
-    const int connected = device_->Connect(settings, {}, progress.get());
+    const int connected = finder->Connect(settings, {}, progress.get());
     if (connected != CDevice::kConnected) return false;
-    if (progress) progress->SetStepText(0, device_->LastStatusText());
-    const DeviceClassKind kind = device_->DeviceName().ChooseDeviceClass();
+    if (progress) progress->SetStepText(0, finder->LastStatusText());
+    const DeviceClassKind kind = finder->DeviceName().ChooseDeviceClass();
     if (kind == DeviceClassKind::None) {
         ShowMessage(kUnknownDeviceConnect);
+        return false;
+    }
+    std::unique_ptr<CDevice> fresh = CreateDevice(kind, env_.port);
+    fresh->SetEorText(env_.eorCharacter);
+    fresh->TakeLinkCodeFrom(*finder);
+    if (!fresh->Initialize()) {
+        ShowMessage(kNotInitialized);
         return false;
     }
     // The class may come from a row the user picked by hand for a reader the catalog does
     // not know; the new device object identifies the reader again and finds no row, so the
     // user's choice is carried over.
-    const CDeviceName identified = device_->DeviceName();
-    NewDocumentForClass(kind);
-    if (!device_->Initialize()) {
-        ShowMessage(kNotInitialized);
-        ClearDocument();
-        return false;
-    }
-    CDeviceName& own = device_->DeviceName();
-    if (own.catalogRow < 0 && identified.catalogRow >= 0) {
-        own.catalogRow = identified.catalogRow;
+    CDeviceName& own = fresh->DeviceName();
+    if (own.catalogRow < 0 && finder->DeviceName().catalogRow >= 0) {
+        own.catalogRow = finder->DeviceName().catalogRow;
         own.UpdateDeviceId();
     }
-    entry_.CopyIdentity(own);
-    entry_.UpdateDeviceId();
-    FillTableChooser();
+    CDeviceName entry;
+    entry.CopyIdentity(own);
+    entry.UpdateDeviceId();
+    if (fresh->HasTables()) fresh->GetTableCount(entry.revision == CDeviceName::kChosenByHand);
     if (progress) progress->SetCurrentStep(1);
-    const bool read = device_->ReadAllSettings(Definitions(), progress.get(), env_.excludedCommands);
-    if (read) {
-        BuildTabViews(progress.get(), 2);
-        modified_ = false;
-        title_ = kUntitled;
-        if (frame_) frame_->SetTitle(title_);
-    }
-    return read;
+    if (!fresh->ReadAllSettings(Definitions(), progress.get(), env_.excludedCommands)) return false;
+
+    InstallDevice(std::move(fresh));
+    entry_ = entry;
+    FillTableChooser(false);
+    BuildTabViews(progress.get(), 2);
+    modified_ = false;
+    title_ = kUntitled;
+    if (frame_) frame_->SetTitle(title_);
+    return true;
 }
 
 bool CQLMenuDoc::DetectNewDevice()
@@ -269,12 +276,13 @@ bool CQLMenuDoc::DetectNewDevice()
     return false;
 }
 
-void CQLMenuDoc::FillTableChooser()
+void CQLMenuDoc::FillTableChooser(bool askDevice)
 {
     if (!device_) return;
     std::vector<std::string> items;
     if (device_->HasTables()) {
-        const int count = device_->GetTableCount(IsOffline());
+        const int count = askDevice ? device_->GetTableCount(IsOffline())
+                                    : std::clamp(device_->TableCount(), 1, CDeviceSetting::kMaxTables);
         for (int table = 0; table < count; ++table)
             items.push_back(GroupTableName(table));
         chosenTable_ = device_->CurrentTable();

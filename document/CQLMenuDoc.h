@@ -74,7 +74,9 @@ public:
     // Connect, or on failure the unable-to-connect message and the start-up choice.
     bool DetectNewDevice();
     bool OfflineConfigure();
-    void FillTableChooser();
+    // Fills the "Group Table" chooser; `askDevice` false takes the count the device already
+    // read instead of asking the reader again.
+    void FillTableChooser(bool askDevice = true);
     void OnTableChosen(int table);
     // Shows another table of the document without telling the reader (editing a saved
     // configuration); false for a table the device does not have.
