@@ -101,10 +101,12 @@ std::vector<DecodedSymbol> DecodePage(const GrayImage& page, int pageNumber)
             break;
         symbols.push_back(std::move(symbol));
     }
+    // A symbol of the right column lies wholly in the right half; one centred on the page
+    // (a one-column sheet) belongs to the only column there is.
     const int half = page.width / 2;
     std::stable_sort(symbols.begin(), symbols.end(), [half](const DecodedSymbol& a, const DecodedSymbol& b) {
-        const int columnA = (a.left + a.right) / 2 >= half ? 1 : 0;
-        const int columnB = (b.left + b.right) / 2 >= half ? 1 : 0;
+        const int columnA = a.left >= half ? 1 : 0;
+        const int columnB = b.left >= half ? 1 : 0;
         if (columnA != columnB)
             return columnA < columnB;
         return a.top < b.top;

@@ -26,7 +26,7 @@ struct DecodedSymbol {
 inline constexpr int kMaxSymbolsPerPage = 300;
 
 // Every Code 128 and Aztec symbol of a page, in the order a user scans a sheet: column by
-// column (left half, then right half of the page), top to bottom.
+// column (the left column, then what lies wholly in the right half), top to bottom.
 std::vector<DecodedSymbol> DecodePage(const GrayImage& page, int pageNumber = 0);
 
 // Decodes the single symbol inside `area` of the page (clipped to it); false when nothing reads.

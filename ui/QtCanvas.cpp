@@ -65,6 +65,13 @@ void QtCanvas::CopyBitmap(const std::vector<std::uint8_t>& bits, int width, int 
     if (width <= 0 || height <= 0 || stride < (width + 7) / 8
         || bits.size() < static_cast<size_t>(stride) * static_cast<size_t>(height))
         return;
+    const int targetWidth = destination.right - destination.left;
+    const int targetHeight = destination.bottom - destination.top;
+    if (targetWidth % width == 0 && targetHeight % height == 0 && targetWidth > 0 && targetHeight > 0) {
+        FillBars(bits, width, height, stride, destination.left, destination.top, targetWidth / width,
+                 targetHeight / height);
+        return;
+    }
     QImage image(width, height, QImage::Format_Mono);
     image.setColor(0, qRgb(0, 0, 0));
     image.setColor(1, qRgb(255, 255, 255));
@@ -74,6 +81,47 @@ void QtCanvas::CopyBitmap(const std::vector<std::uint8_t>& bits, int width, int 
     const QRect target(destination.left, destination.top, destination.right - destination.left,
                        destination.bottom - destination.top);
     painter_.drawImage(target, image);
+}
+
+// Bar codes are drawn as black rectangles on whole device pixels: a printer or PDF viewer
+// that resamples an image can make bars of one width come out uneven, a rectangle it cannot.
+// Rows that repeat the one above extend its rectangles, so a linear symbol is one rectangle
+// a bar.
+void QtCanvas::FillBars(const std::vector<std::uint8_t>& bits, int width, int height, int stride, int left, int top,
+                        int scaleX, int scaleY)
+{
+    auto black = [&](int x, int y) {
+        return ((bits[static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x / 8)] >> (7 - x % 8))
+                & 1)
+               == 0;
+    };
+    painter_.save();
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(Qt::black);
+    int first = 0;
+    for (int y = 1; y <= height; ++y) {
+        const bool same = y < height
+                          && std::equal(bits.begin() + static_cast<std::ptrdiff_t>(y) * stride,
+                                        bits.begin() + static_cast<std::ptrdiff_t>(y) * stride + (width + 7) / 8,
+                                        bits.begin() + static_cast<std::ptrdiff_t>(first) * stride);
+        if (same)
+            continue;
+        for (int x = 0; x < width;) {
+            if (!black(x, first)) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < width && black(end, first))
+                ++end;
+            painter_.fillRect(QRect(left + x * scaleX, top + first * scaleY, (end - x) * scaleX, (y - first) * scaleY),
+                              Qt::black);
+            x = end;
+        }
+        first = y;
+    }
+    painter_.restore();
 }
 
 void QtCanvas::StartPage()

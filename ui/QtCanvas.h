@@ -33,6 +33,9 @@ public:
     int PagesStarted() const { return pages_; }
 
 private:
+    void FillBars(const std::vector<std::uint8_t>& bits, int width, int height, int stride, int left, int top,
+                  int scaleX, int scaleY);
+
     QPainter& painter_;
     QPagedPaintDevice* printer_;
     int pageWidth_;

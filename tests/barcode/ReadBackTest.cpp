@@ -77,6 +77,23 @@ TEST(LinearSheet, WholePageDecodesInScanOrder)
     EXPECT_EQ(read, expected);
 }
 
+TEST(LinearSheet, CentredSymbolsOfOneColumnReadTopToBottom)
+{
+    // Symbols centred on the page's middle sit a little left or right of it, by their width;
+    // they are still one column.
+    BarRasterCanvas page(1000, 1200, 300, 300);
+    page.StartPage();
+    const std::string commands[] = { Linear("BEPLVL1"), Linear("CBRENA1"), Linear("TRMINF61") };
+    for (int i = 0; i < 3; ++i) {
+        const CBarCodeSymbol symbol(page, commands[i], CBarCodeSymbol::kBelow, 0, 1000, 2, 80);
+        symbol.Draw(page, 500 - symbol.BoxWidth() / 2 + (i == 1 ? 3 : -3), 100 + i * 300);
+    }
+    const std::vector<DecodedSymbol> read = DecodePage(MakeGrayImage(1000, 1200, page.Pixels()));
+    ASSERT_EQ(read.size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(read[static_cast<size_t>(i)].bytes, ExpectedLinearReading(commands[i]));
+}
+
 TEST(LinearSheet, SymbolOffThePageStopsTheSheet)
 {
     // Two columns of 10-dot modules do not fit across a 300-dpi Letter page.

@@ -15,11 +15,13 @@
 #include "document/CQLMenuDoc.h"
 #include "sim/ReaderProfile.h"
 #include "sim/SheetScanner.h"
+#include "ui/QtCanvas.h"
 #include "ui/QtHost.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -62,6 +64,7 @@ private slots:
     void StartupChoicePrintsTheRs232BarCode();
     void LinearCloningSheetClonesTheReader();
     void AztecSliderEnds();
+    void BarsFillWholeDots();
 };
 
 void BarcodeDialogsTest::MenuEntriesAreAlwaysEnabled()
@@ -194,6 +197,28 @@ void BarcodeDialogsTest::AztecSliderEnds()
     dialog.SizeSlider()->setValue(10);
     QCOMPARE(dialog.Symbol().Bitmap().width, six / 6 * 10);
     QVERIFY(SymbolReadsBack(dialog.Symbol().Bitmap(), 1, true, "DEFALT;CBRENA0;BEPLVL2."));
+}
+
+void BarcodeDialogsTest::BarsFillWholeDots()
+{
+    // Six dots a pixel: every dot of the page is the colour of the pixel it stands for, with
+    // no grey at the bar edges.
+    MonoBitmap image;
+    std::string error;
+    QVERIFY(LoadInterfaceImage(image, error));
+    QImage page(134 * 6 + 20, 58 * 6 + 20, QImage::Format_Grayscale8);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        QtCanvas canvas(painter, nullptr, page.width(), page.height(), 600, 600);
+        canvas.CopyBitmap(image.bits, image.width, image.height, image.stride, { 10, 10, 10 + 134 * 6, 10 + 58 * 6 });
+    }
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const bool inside = x >= 10 && y >= 10 && x < 10 + 134 * 6 && y < 10 + 58 * 6;
+            const int expected = inside && image.IsBlack((x - 10) / 6, (y - 10) / 6) ? 0 : 255;
+            QCOMPARE(int(page.constScanLine(y)[x]), expected);
+        }
 }
 
 QTEST_MAIN(BarcodeDialogsTest)
