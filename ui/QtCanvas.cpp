@@ -1,5 +1,7 @@
 #include "ui/QtCanvas.h"
 
+#include "ui/ByteText.h"
+
 #include <QFontDatabase>
 #include <algorithm>
 #include <QFontInfo>
@@ -43,14 +45,14 @@ int QtCanvas::FontHeight()
 
 int QtCanvas::MeasureText(const std::string& text)
 {
-    return painter_.fontMetrics().horizontalAdvance(QString::fromStdString(text));
+    return painter_.fontMetrics().horizontalAdvance(TextFromBytes(text));
 }
 
 void QtCanvas::DrawText(const CanvasRect& rect, const std::string& text, bool wordWrap)
 {
     const QRect box(rect.left, rect.top, std::max(0, rect.right - rect.left), std::max(0, rect.bottom - rect.top));
     painter_.drawText(box, Qt::AlignLeft | Qt::AlignTop | (wordWrap ? Qt::TextWordWrap : 0),
-                      QString::fromStdString(text));
+                      TextFromBytes(text));
 }
 
 void QtCanvas::DrawLine(int x1, int y1, int x2, int y2)
