@@ -1,5 +1,6 @@
 // KIM pictures: the nibble code's byte forms, header and truncation checks, byte-identical
 // rewrite, and the display bitmap; the run code of binary pictures.
+#include "platform/Host.h"
 #include "transfer/image/CKim.h"
 #include "transfer/image/HRunCode.h"
 
@@ -96,6 +97,50 @@ TEST(KimFile, SavedPictureReadsBackByteIdentical)
     EXPECT_EQ(error, CKim::kWriteError);
     EXPECT_FALSE(kim.Read("/dev/null/x.kim", error));
     EXPECT_EQ(error, CKim::kCorruptHeader);
+}
+
+// Remembers what a flow showed in its progress window.
+class RecordingProgress final : public ProgressWindow {
+public:
+    void SetTitle(const std::string& t) override { titles.push_back(t); }
+    void SetStepText(int, const std::string&) override { }
+    void SetCurrentStep(int) override { }
+    void SetRange(int total) override { range = total; }
+    void SetPosition(int position) override { positions.push_back(position); }
+    void ShowBar(bool) override { }
+    void SetWarning(const std::string&, bool) override { }
+    void Show() override { ++shown; }
+    void Hide() override { --shown; }
+    bool IsCancelled() const override { return false; }
+    std::vector<std::string> titles;
+    int range = 0;
+    std::vector<int> positions;
+    int shown = 0;
+};
+
+TEST(KimFile, SavingAndExpandingShowTheirProgress)
+{
+    HIMAGE image;
+    ASSERT_TRUE(image.Resize(300, 40));
+    const std::string path = (std::filesystem::temp_directory_path() / "kim_progress_test.kim").string();
+    RecordingProgress saving;
+    std::string error;
+    ASSERT_TRUE(CKim::Save(image, path, error, &saving));
+    EXPECT_EQ(saving.titles, (std::vector<std::string> { "Saving to Disk" }));
+    EXPECT_EQ(saving.range, 40);
+    EXPECT_EQ(saving.positions.size(), 40u);  // one step a row
+    EXPECT_EQ(saving.positions.back(), 40);
+    EXPECT_EQ(saving.shown, 0);
+
+    CKim kim;
+    ASSERT_TRUE(kim.Read(path, error));
+    RecordingProgress expanding;
+    HIMAGE back;
+    ASSERT_TRUE(kim.Expand(back, error, &expanding));
+    EXPECT_EQ(expanding.titles, (std::vector<std::string> { "Expanding raw KIM data..." }));
+    EXPECT_EQ(expanding.positions.back(), 40);
+    EXPECT_EQ(back.pixels, image.pixels);
+    std::filesystem::remove(path);
 }
 
 TEST(KimFile, DisplayBitmapHeaderAndRows)

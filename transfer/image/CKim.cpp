@@ -1,6 +1,7 @@
 #include "transfer/image/CKim.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Host.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -71,7 +72,7 @@ int Side(const uint8_t* digits)
 
 } // namespace
 
-bool CKim::Expand(HIMAGE& image, std::string& error) const
+bool CKim::Expand(HIMAGE& image, std::string& error, ProgressWindow* progress) const
 {
     if (m_File.size() < kHeaderSize) {
         error = kCorruptHeader;
@@ -88,8 +89,20 @@ bool CKim::Expand(HIMAGE& image, std::string& error) const
     image.bitsPerPixel = 8;
     const size_t count = size_t(width) * size_t(height);
     HKimNibbleDecoder decoder(image.pixels, count);
-    for (size_t i = kHeaderSize; i < m_File.size() && !decoder.Done(); ++i)
+    if (progress) {
+        progress->SetTitle("Expanding raw KIM data...");
+        progress->SetRange(height);
+        progress->Show();
+    }
+    for (size_t i = kHeaderSize; i < m_File.size() && !decoder.Done(); ++i) {
         decoder.Feed(m_File[i]);
+        if (progress && (i & 0xFFF) == 0)
+            progress->SetPosition(int(image.pixels.size() / size_t(width)));
+    }
+    if (progress) {
+        progress->SetPosition(height);
+        progress->Hide();
+    }
     if (!decoder.Done()) {
         // Keep what arrived, white for the rest, so a damaged picture can still be looked at.
         image.pixels.resize(count, 255);
@@ -100,57 +113,103 @@ bool CKim::Expand(HIMAGE& image, std::string& error) const
     return true;
 }
 
+namespace {
+
+// The writer's side of the nibble code, a pixel at a time.
+class KimEncoder {
+public:
+    explicit KimEncoder(std::vector<uint8_t>& out) : m_Out(out) { }
+    void Add(uint8_t pixel)
+    {
+        const int delta = pixel - m_Value;
+        if (delta >= -7 && delta <= 7) {
+            Nibble(delta & 15);
+        } else {
+            Nibble(8);
+            Nibble(pixel >> 4);
+            Nibble(pixel & 15);
+        }
+        m_Value = pixel;
+    }
+    // An odd final nibble is completed with 8.
+    void Finish()
+    {
+        if (m_Pending >= 0)
+            Nibble(8);
+    }
+
+private:
+    void Nibble(int n)
+    {
+        if (m_Pending < 0) {
+            m_Pending = n;
+            return;
+        }
+        m_Out.push_back(static_cast<uint8_t>(m_Pending << 4 | n));
+        m_Pending = -1;
+    }
+    std::vector<uint8_t>& m_Out;
+    int m_Pending = -1;
+    // -9: the first pixel is always written in full.
+    int m_Value = -9;
+};
+
+std::string SideText(int side)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "0000%d", side);
+    return std::string(text + std::strlen(text) - 4);
+}
+
+} // namespace
+
 std::vector<uint8_t> CKim::EncodePixels(const uint8_t* pixels, size_t count)
 {
     std::vector<uint8_t> out;
     out.reserve(count + 2);
-    int pending = -1;  // a high nibble waiting for its partner
-    auto nibble = [&](int n) {
-        if (pending < 0) {
-            pending = n;
-            return;
-        }
-        out.push_back(static_cast<uint8_t>(pending << 4 | n));
-        pending = -1;
-    };
-    int value = -9;
-    for (size_t i = 0; i < count; ++i) {
-        const int delta = pixels[i] - value;
-        if (delta >= -7 && delta <= 7) {
-            nibble(delta & 15);
-        } else {
-            nibble(8);
-            nibble(pixels[i] >> 4);
-            nibble(pixels[i] & 15);
-        }
-        value = pixels[i];
-    }
-    if (pending >= 0)
-        nibble(8);
+    KimEncoder encoder(out);
+    for (size_t i = 0; i < count; ++i)
+        encoder.Add(pixels[i]);
+    encoder.Finish();
     return out;
 }
 
 std::vector<uint8_t> CKim::Encode(const HIMAGE& image)
 {
-    char header[32];
-    std::snprintf(header, sizeof header, "0000%d", image.width);
-    std::string sizes(header + std::strlen(header) - 4);
-    std::snprintf(header, sizeof header, "0000%d", image.height);
-    sizes += std::string(header + std::strlen(header) - 4);
+    const std::string sizes = SideText(image.width) + SideText(image.height);
     std::vector<uint8_t> out(sizes.begin(), sizes.end());
     const std::vector<uint8_t> body = EncodePixels(image.pixels.data(), image.pixels.size());
     out.insert(out.end(), body.begin(), body.end());
     return out;
 }
 
-bool CKim::Save(const HIMAGE& image, const std::string& path, std::string& error)
+bool CKim::Save(const HIMAGE& image, const std::string& path, std::string& error, ProgressWindow* progress)
 {
     if (!image.Valid()) {
         error = kWriteError;
         return false;
     }
-    const std::vector<uint8_t> bytes = Encode(image);
-    if (!WriteFileAtomically(path, std::string(bytes.begin(), bytes.end()))) {
+    const std::string sizes = SideText(image.width) + SideText(image.height);
+    std::vector<uint8_t> bytes(sizes.begin(), sizes.end());
+    bytes.reserve(kHeaderSize + image.pixels.size() * 2);
+    if (progress) {
+        progress->SetTitle("Saving to Disk");
+        progress->SetRange(image.height);
+        progress->Show();
+    }
+    KimEncoder encoder(bytes);
+    for (int y = 0; y < image.height; ++y) {
+        const uint8_t* row = image.pixels.data() + size_t(y) * image.width;
+        for (int x = 0; x < image.width; ++x)
+            encoder.Add(row[x]);
+        if (progress)
+            progress->SetPosition(y + 1);
+    }
+    encoder.Finish();
+    const bool ok = WriteFileAtomically(path, std::string(bytes.begin(), bytes.end()));
+    if (progress)
+        progress->Hide();
+    if (!ok) {
         error = kWriteError;
         return false;
     }

@@ -16,6 +16,8 @@
 
 #include "transfer/image/HIMAGE.h"
 
+class ProgressWindow;
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -62,13 +64,16 @@ public:
     void SetBytes(std::vector<uint8_t> bytes) { m_File = std::move(bytes); }
     const std::vector<uint8_t>& Bytes() const { return m_File; }
     // Decodes the bytes into `image`; false with "Corrupt KIM file header" or "Corrupt KIM file".
-    bool Expand(HIMAGE& image, std::string& error) const;
+    // With a progress window: "Expanding raw KIM data..." and the rows done.
+    bool Expand(HIMAGE& image, std::string& error, ProgressWindow* progress = nullptr) const;
 
     // The nibble code of a picture (header included).
     static std::vector<uint8_t> Encode(const HIMAGE& image);
     static std::vector<uint8_t> EncodePixels(const uint8_t* pixels, size_t count);
     // Writes the picture atomically; false with "Write error--possible disk full condition".
-    static bool Save(const HIMAGE& image, const std::string& path, std::string& error);
+    // With a progress window: "Saving to Disk" and a bar moved per row.
+    static bool Save(const HIMAGE& image, const std::string& path, std::string& error,
+                     ProgressWindow* progress = nullptr);
 
     // The display bitmap: a 40-byte bitmap header, 256 gray palette entries, rows bottom up,
     // each padded to 4 bytes.
