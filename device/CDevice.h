@@ -196,6 +196,12 @@ protected:
     bool MatrixIsCompatible(const CDeviceName& identified) const;
     bool MatrixGetFlashLineSetup(std::string& enterFlash, std::string& flashSettings, std::string& afterFlash);
     static std::string FirmwareNotAvailable(std::string& resultText);
+    // Firmware loading (CDeviceFirmware.cpp): the search that precedes it and hands back the
+    // device object of the identified class; the file dialog that remembers its folder; the
+    // hex file's model check.
+    std::unique_ptr<CDevice> FindDeviceForFirmware(std::string& resultText);
+    static bool ChooseFirmwareFile(const char* filter, const char* title, const char* folderName, std::string& path);
+    bool HexFileSuitsDevice(const std::string& path);
 
     int m_FormatNumber = kStoredFormat;
     uint16_t m_LinkCode = 0;

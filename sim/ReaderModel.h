@@ -19,6 +19,8 @@ public:
     explicit ReaderModel(ReaderProfile profile);
 
     const ReaderProfile& Profile() const { return profile_; }
+    // New firmware reports another revision (after a flash).
+    void SetRevisionText(const std::string& revQx) { profile_.revQx = revQx; }
     bool Has(ReaderCapability cap) const { return profile_.Has(cap); }
 
     int TableCount() const { return profile_.tables; }

@@ -288,7 +288,8 @@ bool ReaderProfile::Parse(const std::string& text, ReaderProfile& out, std::stri
         }
         static const std::set<std::string> kKeys = {"name", "model", "class", "rev_qx", "rev_sw", "p_name",
                                                     "link", "line", "tables", "caps", "image", "scanners",
-                                                    "devicetype"};
+                                                    "devicetype", "flash", "flash_rates", "msz_app",
+                                                    "msz_bot", "appmsk"};
         if (!kKeys.count(key))
             return fail("unknown key \"" + key + "\"");
         if (!seenKeys.insert(key).second)
@@ -347,6 +348,26 @@ bool ReaderProfile::Parse(const std::string& text, ReaderProfile& out, std::stri
             if (!ParseInt(rest, 1, 9999, type))
                 return fail("devicetype must be 1 to 9999");
             profile.deviceType = static_cast<int>(type);
+        } else if (key == "flash") {
+            if (rest != "hex" && rest != "binary")
+                return fail("flash is hex or binary");
+            profile.flash = rest;
+        } else if (key == "flash_rates") {
+            for (const std::string& word : Words(rest)) {
+                long rate = 0;
+                if (!ParseInt(word, 300, 921600, rate) || profile.flashRates.size() >= 16)
+                    return fail("flash_rates are up to 16 rates, 300 to 921600");
+                profile.flashRates.push_back(static_cast<uint32_t>(rate));
+            }
+        } else if (key == "msz_app" || key == "msz_bot") {
+            long size = 0;
+            if (!ParseInt(rest, 1, 256L << 20, size))
+                return fail(key + " must be 1 to 268435456");
+            (key == "msz_app" ? profile.mszApp : profile.mszBot) = size;
+        } else if (key == "appmsk") {
+            if (rest.size() > 8 || !std::all_of(rest.begin(), rest.end(), [](char c) { return HexDigit(c) >= 0; }))
+                return fail("appmsk is up to 8 hexadecimal digits");
+            profile.appMask = rest;
         } else if (key == "scanners") {
             profile.scanners = Words(rest);
             if (profile.scanners.size() > 64)

@@ -17,6 +17,12 @@
 //   scanners 3820A 3820B                    scanners paired with a wireless base
 //   devicetype 5                            device type number the SYN-N "DEVICETYPE" query
 //                                           reports (readers with the matrix command set)
+//   flash    hex                            its loader takes Intel hex records (or "binary")
+//   flash_rates 115200 57600                rates its hex loader accepts after SYN "G"; SYN "A"
+//                                           enters the loader at the first one
+//   msz_app  917504                         answer to "MSZAPP?." (largest application image)
+//   msz_bot  16384                          answer to "MSZBOT?." (largest boot code)
+//   appmsk   11                             answer to "APPMSK?." (hexadecimal kind mask)
 //   setting  TAG range=R default=D values=V [global] [ro] [text] [action]
 //
 // A setting's fields are words without blanks; "%" and two hex digits stand for any byte
@@ -77,6 +83,11 @@ struct ReaderProfile {
     int imageHeight = 0;
     std::vector<std::string> scanners;
     int deviceType = 0;  // 0: the reader does not answer "DEVICETYPE"
+    std::string flash;   // "", "hex" or "binary": the firmware loader it has
+    std::vector<uint32_t> flashRates;
+    long mszApp = -1;    // -1: the query is not answered
+    long mszBot = -1;
+    std::string appMask; // empty: not answered
     std::vector<ProfileSetting> settings;
 
     bool Has(ReaderCapability cap) const { return (caps & cap) != 0; }

@@ -15,7 +15,7 @@ uint64_t BitsToMicros(uint64_t bits, uint32_t rate)
 }  // namespace
 
 SimulatedReader::SimulatedReader(ReaderProfile profile, SimClock* clock)
-    : engine_(std::move(profile)), hmodem_(HModemPeer::Install(engine_)),
+    : engine_(std::move(profile)), hmodem_(HModemPeer::Install(engine_)), flash_(HexLoader::Install(engine_)),
       clock_(clock != nullptr ? clock : &SteadySimClock::Instance())
 {
     engine_.SetOutput(this);

@@ -17,6 +17,7 @@
 #include "sim/FaultPlan.h"
 #include "sim/ReaderEngine.h"
 #include "sim/SimClock.h"
+#include "sim/flash/HexLoader.h"
 #include "sim/hmodem/HModemPeer.h"
 
 #include <cstdint>
@@ -38,6 +39,8 @@ public:
     // The reader's end of HModem transfers (SYN 'H' frames; see hmodem/HModemPeer.h): its
     // faults and settings, and the outcome of the last transfer. Safe from any thread.
     HModemPeer& HModem() { return *hmodem_; }
+    // The reader's hex firmware loader (see flash/HexLoader.h).
+    HexLoader& Flash() { return *flash_; }
 
     void SetPacing(bool on);
     bool Pacing() const { return pacing_; }
@@ -89,6 +92,7 @@ private:
     mutable std::mutex mutex_;
     ReaderEngine engine_;
     std::shared_ptr<HModemPeer> hmodem_;
+    std::shared_ptr<HexLoader> flash_;
     SimClock* clock_;
     bool pacing_ = false;
     bool plugged_ = true;

@@ -11,6 +11,9 @@ link     0xDE21
 line     9600 7E1
 tables   1
 caps     none
+# Its hex loader takes 57600 and 38400 (the host asks from the fastest rate down).
+flash    hex
+flash_rates 57600 38400
 
 setting 232BDR range=300|600|1200|2400|4800|9600|19200|38400|57600|115200| default=9600 values=9600 global
 setting 232PAR range=N|E|O|M|S| default=N values=E global

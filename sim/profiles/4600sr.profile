@@ -12,6 +12,8 @@ line     115200 8N1
 tables   1
 caps     image pdf aztec
 image    752 480
+flash    hex
+flash_rates 115200
 
 setting 232BDR range=300|600|1200|2400|4800|9600|19200|38400|57600|115200| default=115200 values=115200 global
 setting 232PAR range=N|E|O|M|S| default=N values=N global

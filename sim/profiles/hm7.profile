@@ -12,6 +12,8 @@ link     0xEE12
 line     38400 8O1
 tables   1
 caps     none
+flash    hex
+flash_rates 115200 38400
 
 setting 232BDR range=300|600|1200|2400|4800|9600|19200|38400|57600|115200| default=9600 values=38400 global
 setting 232PAR range=N|E|O|M|S| default=N values=O global
