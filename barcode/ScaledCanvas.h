@@ -29,7 +29,8 @@ public:
     int DotsPerInchY() override { return surface_.DotsPerInchY() / factor_; }
     int PageWidth() override { return pageWidth_; }
     int PageHeight() override { return pageHeight_; }
-    int MeasureText(const std::string& text) override { return Down(surface_.MeasureText(text)); }
+    // Widths round up: a caption box one unit too narrow would wrap its last word on paper.
+    int MeasureText(const std::string& text) override { return (surface_.MeasureText(text) + factor_ - 1) / factor_; }
     void DrawText(const CanvasRect& rect, const std::string& text, bool wordWrap) override
     {
         surface_.DrawText(Up(rect), text, wordWrap);
