@@ -36,6 +36,15 @@ CKestrelBCDlg::CKestrelBCDlg(QPrinter* printer, QWidget* parent) : QDialog(paren
         ShowMessage(error);
     auto* label = new QLabel(QStringLiteral("Kestrel Barcode"), this);
     label->setAlignment(Qt::AlignCenter);
+    // Printed in whole printer dots per screen pixel; the PDF a user names is made for 600 dpi.
+    const int printerDpi = chosenPrinter_ && chosenPrinter_->outputFormat() != QPrinter::PdfFormat
+        ? chosenPrinter_->resolution()
+        : kPdfSheetDpi;
+    auto* xDimension = new QLabel(
+        QStringLiteral("X-dimension: %1").arg(QString::fromStdString(XDimensionText(
+            WholeDotsPerPixel(printerDpi, BarcodePrinter::ScreenDpi()), printerDpi))),
+        this);
+    xDimension->setAlignment(Qt::AlignCenter);
     print_ = new QPushButton(QStringLiteral("Print"), this);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     auto* buttons = new QHBoxLayout;
@@ -45,6 +54,7 @@ CKestrelBCDlg::CKestrelBCDlg(QPrinter* printer, QWidget* parent) : QDialog(paren
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(picture);
     layout->addWidget(label);
+    layout->addWidget(xDimension);
     layout->addLayout(buttons);
     connect(print_, &QPushButton::clicked, this, [this] {
         if (Print())
