@@ -34,3 +34,5 @@ bool CImageDevice::GetFlashLineSetup(std::string& enterFlash, std::string& flash
 {
     return MatrixGetFlashLineSetup(enterFlash, flashSettings, afterFlash);
 }
+
+bool CImageDevice::IsCaptureModeOn() const { return m_pCommandHandler && m_pCommandHandler->IsCaptureModeOn(); }

@@ -16,4 +16,6 @@ public:
     std::string GetDefaultsCommand() override { return "DEFALT;"; }
     bool GetFlashLineSetup(std::string& enterFlash, std::string& flashSettings, std::string& afterFlash) override;
     bool IsImageCapable() const override { return true; }
+    // While a capture runs in capture mode the small image window stays away.
+    bool IsCaptureModeOn() const override;
 };

@@ -67,3 +67,5 @@ bool CMatrixDevice::GetFlashLineSetup(std::string& enterFlash, std::string& flas
 {
     return MatrixGetFlashLineSetup(enterFlash, flashSettings, afterFlash);
 }
+
+bool CMatrixDevice::IsCaptureModeOn() const { return m_pCommandHandler && m_pCommandHandler->IsCaptureModeOn(); }

@@ -22,4 +22,6 @@ public:
     bool LoadBootCodeFromFile(std::string& resultText, int compressionMode, bool waitForReader) override;
     bool GetFlashLineSetup(std::string& enterFlash, std::string& flashSettings, std::string& afterFlash) override;
     bool IsImageCapable() const override { return true; }
+    // While a capture runs in capture mode the small image window stays away.
+    bool IsCaptureModeOn() const override;
 };
