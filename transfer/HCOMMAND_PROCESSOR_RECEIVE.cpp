@@ -216,9 +216,14 @@ unsigned HCOMMAND_PROCESSOR::ProcessPendingData()
     if (m_ReceivedDataBusy || !m_Channel || !m_Channel->IsPortAssigned())
         return 0;
     if (m_Input.empty()) {
+        // The channel may pump window messages while it reads; the busy flag keeps a poll
+        // that fires meanwhile from reading the same line.
+        m_ReceivedDataBusy = true;
         unsigned char first = 0;
         unsigned got = 0;
-        if (!m_Channel->Read(&first, &got, 1, 0) || got == 0)
+        const bool read = m_Channel->Read(&first, &got, 1, 0);
+        m_ReceivedDataBusy = false;
+        if (!read || got == 0)
             return 0;
         m_Input.push_back(first);
     }

@@ -86,7 +86,9 @@ void CReaderEventsDock::UpdateActions()
 void CReaderEventsDock::Poll()
 {
     CDevice* device = m_Device ? m_Device() : nullptr;
-    if (!device)
+    // Only while the program is really idle: no flow running (they show the wait cursor) and
+    // no dialog open, so no exchange's answer is ever taken for something the reader said.
+    if (!device || QApplication::overrideCursor() || QApplication::activeModalWidget())
         return;
     HCOMMAND_PROCESSOR& processor = device->CommandHandler();
     // Never while an exchange owns the line.
