@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr unsigned char kFnc3 = STRIPE32_FNC3;
-
 bool SameTag(const std::string& a, const char* b)
 {
     size_t i = 0;
