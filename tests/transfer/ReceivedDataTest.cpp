@@ -199,6 +199,19 @@ TEST(ReceivedData, StatusMessagesUnknownPacketsAndTheBusyGuard)
     EXPECT_EQ(reentrant.nested, 0u);
 }
 
+TEST(ReceivedData, StopBurstSendsTwentyEscapesEachRound)
+{
+    Bench bench;
+    bench.processor.SetStopBurst(true);
+    bench.line.Write(1, reinterpret_cast<const uint8_t*>("ab"), 2);
+    bench.processor.ProcessReceivedData(nullptr, true);
+    // One round a byte, and one more that found the line quiet.
+    std::vector<uint8_t> heard(200);
+    const size_t n = bench.line.Read(0, heard.data(), heard.size(), std::chrono::milliseconds(20));
+    EXPECT_EQ(std::string(heard.begin(), heard.begin() + n), std::string(60, '\x1b'));
+    EXPECT_EQ(bench.events.events, (std::vector<std::string> { "text:ab" }));
+}
+
 TEST(ReceivedData, PictureCutShortIsCorrupt)
 {
     Bench bench;
