@@ -19,10 +19,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     switch (data[0] % 4) {
     case 0: {
-        for (const CPreSufEntry& entry : ParsePrefixSuffixValue(input, CPreSufEntry::kPrefix, symbologies))
+        const auto prefixes = ParsePrefixSuffixValue(input, CPreSufEntry::kPrefix, symbologies);
+        for (const CPreSufEntry& entry : prefixes)
             (void)BuildPrefixSuffixCommand("PREBK2", entry, symbologies);
+        // Records written back and read again are the same records, unknown codes included.
+        if (ParsePrefixSuffixValue(PrefixSuffixValueText(prefixes, symbologies), CPreSufEntry::kPrefix, symbologies)
+            != prefixes)
+            std::abort();
         for (const CFormatKeyEntry& entry : ParseDataFormatValue(input, symbologies, terminals))
             (void)BuildDataFormatCommand("DFMBK3", entry, symbologies, terminals);
+        // Typed data-format text that parses gives records that write back to text parsing to
+        // the same records.
+        std::vector<CFormatKeyEntry> formats;
+        BlockTextError error;
+        if (ParseDataFormatText(input, symbologies, terminals, formats, error)) {
+            std::vector<CFormatKeyEntry> again;
+            if (!ParseDataFormatText(DataFormatValueText(formats, symbologies, terminals), symbologies, terminals,
+                    again, error)
+                || again != formats)
+                std::abort();
+        }
         break;
     }
     case 1: {

@@ -133,6 +133,14 @@ std::string EncodeParameter(
 }
 
 
+// Symbology codes are two letters or digits; anything else cannot be written back as the
+// same record, so it is no record.
+bool IsCode(std::string_view code)
+{
+    auto alnum = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    return code.size() == 2 && alnum(code[0]) && alnum(code[1]);
+}
+
 // A piece of typed block text between two "|", with its offset in the whole text.
 struct TypedRecord {
     std::string_view text;
@@ -276,7 +284,7 @@ std::vector<CPreSufEntry> ParsePrefixSuffixValue(std::string_view value, std::in
     std::string storage;
     std::vector<CPreSufEntry> entries;
     for (const std::string_view record : SplitRecords(value, 3, storage, dropped)) {
-        if (record.size() < 2) {
+        if (record.size() < 2 || !IsCode(record.substr(0, 2))) {
             if (dropped && !record.empty()) dropped->emplace_back(record);
             continue;
         }
@@ -334,8 +342,8 @@ bool ParsePrefixSuffixText(std::string_view text, std::int32_t kind, const CCode
 {
     std::vector<CPreSufEntry> parsed;
     for (const TypedRecord& record : SplitTyped(text)) {
-        if (record.text.size() < 2) {
-            error = { record.offset + 1, "a record needs a two-character symbology code" };
+        if (record.text.size() < 2 || !IsCode(record.text.substr(0, 2))) {
+            error = { record.offset + 1, "a record needs a symbology code of two letters or digits" };
             return false;
         }
         const std::string_view data = record.text.substr(2);
@@ -394,7 +402,17 @@ std::string DecodeFormatCommands(std::string_view encoded)
         position += length;
         return part;
     };
-    auto display = [](std::string_view hex) { return BytesToDisplayText(HexPairsToBytes(hex)); };
+    // A brace in a parameter is written in its hexadecimal form: as itself it could read as
+    // the start of a command marker when the text is encoded again.
+    auto display = [](std::string_view hex) {
+        std::string text;
+        for (const char c : BytesToDisplayText(HexPairsToBytes(hex))) {
+            if (c == '{') text += "[0x7b]";
+            else if (c == '}') text += "[0x7d]";
+            else text += c;
+        }
+        return text;
+    };
 
     std::string text;
     while (encoded.size() - position >= 2) {

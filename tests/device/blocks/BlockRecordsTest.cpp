@@ -59,6 +59,7 @@ TEST(BlockText, TypedTextIsCheckedWithThePosition)
         { "620d0|", false, 5 },
         { "620x0a|", false, 4 },
         { "620d|6|", false, 6 },
+        { "620d|6 41", false, 6 }, // a code is two letters or digits
         { "0000990000F10d|", true, 0 },
         { "1001620012F505F7EA", true, 0 },
         { "4000990000F7", true, 1 },
@@ -156,7 +157,7 @@ TEST_F(BlockSetText, StoredValuesFollowTheRecords)
 TEST(BlockFragments, PiecesThatAreNoRecordsAreReported)
 {
     FakeBlockSettings settings;
-    settings.Add("PREBK2", "", { "6|620d|x" });
+    settings.Add("PREBK2", "", { "6|620d|x|\t241" });
     settings.Add("DFMBK3", "", { "0000990000F7|12345|" });
     CBlockSet blocks;
     blocks.BuildSymbologyTable(settings);
@@ -164,11 +165,19 @@ TEST(BlockFragments, PiecesThatAreNoRecordsAreReported)
     blocks.ParseDataFormatBlocks(settings);
     EXPECT_EQ(blocks.GetDroppedFragments(),
         (std::vector<std::string> { "PREBK2 (table 0): \"6\"", "PREBK2 (table 0): \"x\"",
+            "PREBK2 (table 0): \"\t241\"",
             "DFMBK3 (table 0): \"12345\"" }));
     EXPECT_EQ(blocks.GetPrefixSuffixList(0).size(), 1u);
     // A second read replaces the notes of its own kind only.
     blocks.ParsePrefixSuffixBlocks(settings);
-    EXPECT_EQ(blocks.GetDroppedFragments().size(), 3u);
+    EXPECT_EQ(blocks.GetDroppedFragments().size(), 4u);
+}
+
+TEST(BlockText, BracesInParametersSurviveTheEditor)
+{
+    // Shown as themselves they would read as a command marker when encoded again.
+    EXPECT_EQ(DecodeFormatCommands("FB037b46317d"), "{FB}[0x7b]F1[0x7d]");
+    EXPECT_EQ(EncodeFormatCommands("{FB}[0x7b]F1[0x7d]"), "FB037b46317d");
 }
 
 TEST(DisplayUnits, NamesAreNeverSplit)
