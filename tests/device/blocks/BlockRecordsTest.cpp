@@ -176,8 +176,8 @@ TEST(BlockFragments, PiecesThatAreNoRecordsAreReported)
 TEST(BlockText, BracesInParametersSurviveTheEditor)
 {
     // Shown as themselves they would read as a command marker when encoded again.
-    EXPECT_EQ(DecodeFormatCommands("FB037b46317d"), "{FB}[0x7b]F1[0x7d]");
-    EXPECT_EQ(EncodeFormatCommands("{FB}[0x7b]F1[0x7d]"), "FB037b46317d");
+    EXPECT_EQ(DecodeFormatCommands("FB047b46317d"), "{FB}[0x7b]F1[0x7d]");
+    EXPECT_EQ(EncodeFormatCommands("{FB}[0x7b]F1[0x7d]"), "FB047b46317d");
 }
 
 TEST(DisplayUnits, NamesAreNeverSplit)
