@@ -42,6 +42,7 @@ int RunBarcodes(CliContext& context);
 int RunVerify(CliContext& context);
 // Firmware files (FirmwareCommands.cpp).
 int RunFirmware(CliContext& context);
+int RunFlash(CliContext& context);
 // Writes a report as HTML or PDF, chosen by the file's extension (ReportCommand.cpp).
 struct ConfigurationReport;
 int WriteReport(const ConfigurationReport& report, const std::string& output);
@@ -97,6 +98,10 @@ inline constexpr CliCommand kCliCommands[] = {
       "what a firmware file is (records, signature, device types, keywords, description) and whether a flash "
       "would take it (exit 1 when refused); no reader needed",
       RunFirmware },
+    { "flash", "FILE [--boot --yes] [--dry-run] [--retries N] [--json]",
+      "write a firmware file (hex, or a binary image) into the reader and report the revisions before and after "
+      "(--dry-run: every check, nothing written; without a terminal Retry is answered at most N times, default 2)",
+      RunFlash },
     { "rules", "FILE.kst [--table=N | --aux] [--json]",
       "the prefix/suffix and data-format lists as the editor pages show them, and their six settings", RunRules },
     { "prefix", "FILE.kst SYMBOLOGY TEXT [--suffix] [--table=N | --aux] [--output=FILE.kst] [--json]",

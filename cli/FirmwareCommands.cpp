@@ -9,6 +9,7 @@
 #include "transfer/firmware/IntelHexFile.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -163,4 +164,177 @@ int RunFirmware(CliContext& context)
     else
         PrintText(arguments[1], summary);
     return summary.refusal.empty() ? ExitOk : ExitFailed;
+}
+
+// ---- flash ------------------------------------------------------------------------------------
+
+#include "app/StartupModel.h"
+#include "catalog/CDeviceName.h"
+#include "cli/CliPort.h"
+#include "cli/ConsoleHost.h"
+#include "device/CDevice.h"
+#include "device/DeviceFactory.h"
+
+#include <chrono>
+
+namespace {
+
+// The console host, except that a Retry/Cancel question is answered Retry only so many times
+// when nobody is at a terminal: a reader that has gone for good must not keep a script
+// retrying forever.
+class FlashHost final : public Host {
+public:
+    FlashHost(ConsoleHost& console, int retries) : console_(console), retriesLeft_(retries) { }
+    MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon,
+                         int defaultButton) override
+    {
+        if (buttons != MsgButtons::RetryCancel || console_.interactive)
+            return console_.MessageBox(text, caption, buttons, icon, defaultButton);
+        std::cerr << text << '\n';
+        const bool retry = retriesLeft_ > 0 && console_.preset != ConsoleHost::Preset::No;
+        if (retry)
+            --retriesLeft_;
+        std::cerr << "-> " << (retry ? "Retry" : "Cancel") << '\n';
+        return retry ? MsgAnswer::Retry : MsgAnswer::Cancel;
+    }
+    std::unique_ptr<ProgressWindow> CreateProgressWindow() override { return console_.CreateProgressWindow(); }
+    void SetStatusText(const std::string& text) override { console_.SetStatusText(text); }
+    void SetStatusPane(int pane, const std::string& text) override { console_.SetStatusPane(pane, text); }
+    void BeginWaitCursor() override { }
+    void EndWaitCursor() override { }
+    void PumpWaitingMessages() override { }
+    int ChooseDevice(const std::vector<DeviceChoice>& rows) override { return console_.ChooseDevice(rows); }
+    bool ChooseFile(const FileRequest& request, std::string& path) override
+    {
+        return console_.ChooseFile(request, path);
+    }
+
+private:
+    ConsoleHost& console_;
+    int retriesLeft_;
+};
+
+struct Identity {
+    bool found = false;
+    std::string model;
+    std::string revisionText;
+    int revision = -1;
+};
+
+Identity Identify(CliContext& context, CSerComm& port, std::unique_ptr<CDevice>* keep = nullptr)
+{
+    Identity identity;
+    auto finder = std::make_unique<CDevice>(&port);
+    finder->SetEorText(context.startup.Preferences().eorCharacter);
+    std::string settings;
+    if (finder->Connect(settings) != CDevice::kConnected)
+        return identity;
+    identity.found = true;
+    identity.model = finder->DeviceName().ProductName();
+    identity.revision = finder->DeviceName().revision;
+    identity.revisionText = finder->DeviceName().baseNumber + "-" + std::to_string(identity.revision);
+    if (keep)
+        *keep = std::move(finder);
+    return identity;
+}
+
+} // namespace
+
+int RunFlash(CliContext& context)
+{
+    auto& options = context.options;
+    const bool boot = options.TakeFlag("--boot");
+    const bool dryRun = options.TakeFlag("--dry-run");
+    int retries = 2;
+    if (auto text = options.TakeValue("--retries")) {
+        char* end = nullptr;
+        const long value = std::strtol(text->c_str(), &end, 10);
+        if (text->empty() || *end != '\0' || value < 0 || value > 1000) {
+            std::cerr << "kestrel-cli flash: --retries takes 0 to 1000\n";
+            return ExitUsage;
+        }
+        retries = static_cast<int>(value);
+    }
+    if (!context.NoUnknownOptions())
+        return ExitUsage;
+    if (options.arguments.size() != 1) {
+        std::cerr << "kestrel-cli flash: give one FILE\n";
+        return ExitUsage;
+    }
+    if (boot && context.host.preset != ConsoleHost::Preset::Yes) {
+        std::cerr << "kestrel-cli flash: --boot can leave the reader unusable; confirm with --yes\n";
+        return ExitUsage;
+    }
+    const std::string path = options.arguments[0];
+    if (!context.Start())
+        return ExitStartupFailed;
+
+    // The file first: a file that would be refused never costs a connect.
+    const FirmwareSummary summary = Describe(path);
+    CliPort cliPort;
+    if (!cliPort.Choose(context))
+        return ExitFailed;
+    std::unique_ptr<CDevice> finder;
+    const Identity before = Identify(context, cliPort.port, &finder);
+
+    std::string result;
+    bool ok = false;
+    const auto start = std::chrono::steady_clock::now();
+    if (!before.found) {
+        result = "No Device Detected.  Cancelling Firmware Load.";
+    } else if (dryRun) {
+        // Every check that needs no change of the reader: the file, the class, the model.
+        std::unique_ptr<CDevice> device = CreateDevice(finder->DeviceName().ChooseDeviceClass(), &cliPort.port);
+        CDeviceName named;
+        named.ParseRevision(FileNameOf(path));
+        if (device)
+            device->DeviceName() = finder->DeviceName();
+        if (!device)
+            result = "Unknown Device.  Cancelling Firmware Load.";
+        else if (!summary.refusal.empty())
+            result = summary.refusal;
+        else if (summary.type == "hex" && named.catalogRow >= 0 && !device->IsCompatible(named))
+            result = "The selected file is incompatible with the connected device";
+        else
+            ok = true;
+        if (ok)
+            result = "Dry run: the file and the reader passed every check; nothing was written";
+    } else {
+        FlashHost flashHost(context.host, retries);
+        InstallHost(&flashHost);
+        context.host.fileChoices.push_back(path);
+        const int compression = context.startup.Preferences().codeCompression;
+        ok = boot ? finder->LoadBootCodeEx(result, compression, true)
+                  : finder->LoadFirmwareEx(result, compression, nullptr, true, true);
+        InstallHost(&context.host);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    Identity after;
+    if (before.found && !dryRun) {
+        cliPort.port.ClosePort();
+        after = Identify(context, cliPort.port);
+    }
+
+    if (options.json) {
+        JsonWriter json;
+        json.BeginObject().Key("file").String(path).Key("type").String(summary.type)
+            .Key("bytes").Number(static_cast<long long>(summary.size))
+            .Key("model").String(before.model)
+            .Key("revisionBefore").Number(before.revision)
+            .Key("revisionAfter").Number(after.found ? after.revision : -1)
+            .Key("seconds").Number(static_cast<long long>(seconds * 1000) / 1000)
+            .Key("milliseconds").Number(static_cast<long long>(seconds * 1000))
+            .Key("dryRun").Bool(dryRun)
+            .Key("ok").Bool(ok)
+            .Key("result").String(result)
+            .EndObject();
+        std::cout << json.Text() << '\n';
+    } else {
+        std::cout << "Model: " << before.model << "\nRevision before: " << before.revisionText << "\n";
+        if (after.found)
+            std::cout << "Revision after: " << after.revisionText << "\n";
+        std::printf("Bytes: %zu\nSeconds: %.1f\n", summary.size, seconds);
+        std::cout << "Result: " << result << "\n";
+    }
+    return ok ? ExitOk : ExitFailed;
 }

@@ -12,6 +12,7 @@
 #include "sim/SerialParameters.h"
 #include "sim/ScanOptions.h"
 #include "sim/capture/PictureSupport.h"
+#include "sim/flash/HexLoader.h"
 
 #include <csignal>
 #include <cstdio>
@@ -48,6 +49,7 @@ int Usage(FILE* out, int code)
                  "  --link pty      attach through a pseudo-terminal (the only link)\n"
                  "  --pace          send answers at the reader's line speed\n"
                  "  --log           hex trace of both directions on stderr\n"
+                 "  --flash-out FILE  on exit, the last firmware flashed into the reader, as Intel hex\n"
                  "  --faults LIST   e.g. seed=7,drop-rate=0.01,corrupt-at=5,delay-at=3,delay-ms=50,\n"
                  "                  nak-next=2,silent,unplug-after=100 (host-drop-at=... for the host's bytes)\n"
                  "  --emit LIST     send unasked events every second until the host speaks: text:TEXT, actsta,\n"
@@ -82,6 +84,7 @@ int main(int argc, char** argv)
 {
     std::string profileName;
     std::string link = "pty";
+    std::string flashOut;
     long rate = 0;
     PtyLink::Options options;
     PictureSupportOptions pictures;
@@ -117,6 +120,8 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
                 return 2;
             }
+        } else if (arg == "--flash-out") {
+            flashOut = next("a file");
         } else if (arg == "--emit") {
             pictures.events = next("an event list");
         } else if (arg == "--picture-fault") {
@@ -151,6 +156,8 @@ int main(int argc, char** argv)
         return 1;
     }
     ReaderEngine engine(std::move(profile));
+    // The hex loader (profiles with "flash hex"); --flash-out keeps what it was given.
+    const std::shared_ptr<HexLoader> flashLoader = HexLoader::Install(engine);
     if (rate != 0) {
         LineFormat line = engine.Model().Line();
         line.rate = static_cast<uint32_t>(rate);
@@ -191,6 +198,14 @@ int main(int argc, char** argv)
                      pty.SlavePath().c_str());
 
     const int result = pty.Run(g_stop);
+    if (!flashOut.empty() && flashLoader->Reboots() > 0) {
+        std::FILE* out = std::fopen(flashOut.c_str(), "wb");
+        const std::string text = flashLoader->IntelHexText();
+        if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size())
+            std::fprintf(stderr, "kestrel-sim: cannot write %s\n", flashOut.c_str());
+        if (out)
+            std::fclose(out);
+    }
     if (registered)
         PortRegistry::Remove(registry, pty.SlavePath());
     return result;
