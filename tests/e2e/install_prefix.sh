@@ -43,6 +43,20 @@ for program in kestrel kestrel-cli kestrel-sim; do
     fi
 done
 for page in "$p"/share/man/man1/*.1.gz; do gzip -t "$page" || fail "$page is not a gzip file"; done
+# The pages list every command of kestrel-cli and every option of kestrel-sim as --help does.
+"$p/bin/kestrel-cli" --help | awk '/^commands:/ { on = 1; next } /^[^ ]/ { on = 0 } on && /^  [a-z]/ { print $1 }' \
+    >"$work/commands"
+[ "$(wc -l <"$work/commands")" -ge 10 ] || fail "kestrel-cli --help lists no commands"
+"$p/bin/kestrel-sim" --help 2>&1 | awk '/^  --/ { print $1 }' >"$work/sim-options"
+[ "$(wc -l <"$work/sim-options")" -ge 5 ] || fail "kestrel-sim --help lists no options"
+check_page() { # page, list of names
+    zcat "$p/share/man/man1/$1.1.gz" >"$work/page"
+    while read -r name; do
+        grep -qF ".B ${name//-/\\-}" "$work/page" || fail "$1(1) does not describe $name"
+    done <"$2"
+}
+check_page kestrel-cli "$work/commands"
+check_page kestrel-sim "$work/sim-options"
 
 # --- desktop integration ------------------------------------------------------------------
 desktop-file-validate "$p/share/applications/kestrel.desktop" >"$work/err" 2>&1 || fail "desktop file"
