@@ -166,7 +166,9 @@ bool HJpegCodec::Decompress(std::span<const uint8_t> input, std::size_t maximum,
         return false;
     DecompressJob job {};
     InstallTrap(job.info.err, job.trap);
-    const bool ok = RunDecompress(job, input, maximum, output, smoothing);
+    // A picture that runs out before its end decodes as gray with a warning; for a picture
+    // that is a corrupt one, not a good one.
+    const bool ok = RunDecompress(job, input, maximum, output, smoothing) && job.trap.manager.num_warnings == 0;
     if (ok) {
         width = static_cast<int>(job.info.output_width);
         height = static_cast<int>(job.info.output_height);

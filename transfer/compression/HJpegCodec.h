@@ -16,7 +16,8 @@ public:
     // damaged beyond the library's repair or the picture would exceed `maximum` bytes.
     static bool Decompress(std::span<const uint8_t> input, std::size_t maximum, std::vector<uint8_t>& output);
     // The same for pictures from imagers, which are shown as they came: block smoothing is a
-    // switch here, and the picture's size comes back.
+    // switch here, and the picture's size comes back. A stream the library had to patch up
+    // (cut short, damaged) is refused.
     static bool Decompress(std::span<const uint8_t> input, std::size_t maximum, std::vector<uint8_t>& output,
                            bool smoothing, int& width, int& height);
     // Any size of 8-bit gray picture at the given quality (pictures a reader sends in format 6).

@@ -134,24 +134,7 @@ const char* InfoValue(const HPICTURE_INFO& info, const char* key)
     return nullptr;
 }
 
-// ---- PNG by hand (with text chunks), read back through libpng ------------------------------
-
-void PutBe32(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(uint8_t(v >> 24));
-    out.push_back(uint8_t(v >> 16));
-    out.push_back(uint8_t(v >> 8));
-    out.push_back(uint8_t(v));
-}
-
-void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data)
-{
-    PutBe32(out, uint32_t(data.size()));
-    const size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    PutBe32(out, uint32_t(crc32(0, out.data() + start, uInt(out.size() - start))));
-}
+// ---- PNG: written through libpng with text chunks; text chunks read back by hand ----------
 
 uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 
@@ -191,41 +174,67 @@ HPICTURE_INFO InfoFor(const HIMAGE& image, const std::string& model, const std::
              { "Time", when } };
 }
 
+namespace {
+
+void PngWrite(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+void PngFlush(png_structp) { }
+
+// libpng reports errors by longjmp; nothing here owns anything a jump could leak but the
+// two structs, which the caller destroys.
+bool RunPngWrite(png_structp png, png_infop pngInfo, const HIMAGE& image, std::vector<png_text>& texts)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_IHDR(png, pngInfo, png_uint_32(image.width), png_uint_32(image.height), 8, PNG_COLOR_TYPE_GRAY,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!texts.empty())
+        png_set_text(png, pngInfo, texts.data(), int(texts.size()));
+    png_set_compression_level(png, 9);
+    png_write_info(png, pngInfo);
+    for (int y = 0; y < image.height; ++y)
+        png_write_row(png, image.pixels.data() + size_t(y) * image.width);
+    png_write_end(png, pngInfo);
+    return true;
+}
+
+} // namespace
+
 bool EncodePng(const HIMAGE& image, const HPICTURE_INFO& info, std::vector<uint8_t>& out)
 {
     out.clear();
     if (!image.Valid())
         return false;
-    static const uint8_t signature[] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
-    out.assign(signature, signature + 8);
-    std::vector<uint8_t> header;
-    PutBe32(header, uint32_t(image.width));
-    PutBe32(header, uint32_t(image.height));
-    header.insert(header.end(), { 8, 0, 0, 0, 0 });  // 8-bit gray, deflate, no filter choice, no interlace
-    Chunk(out, "IHDR", header);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png)
+        return false;
+    png_infop pngInfo = png_create_info_struct(png);
+    if (!pngInfo) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    png_set_write_fn(png, &out, PngWrite, PngFlush);
+    // Text chunks: keys of 1..79 bytes, as the format allows.
+    std::vector<png_text> texts;
     for (const auto& [key, value] : info) {
         if (key.empty() || key.size() > 79)
             continue;
-        std::vector<uint8_t> text(key.begin(), key.end());
-        text.push_back(0);
-        text.insert(text.end(), value.begin(), value.end());
-        Chunk(out, "tEXt", text);
+        png_text text {};
+        text.compression = PNG_TEXT_COMPRESSION_NONE;
+        text.key = const_cast<char*>(key.c_str());
+        text.text = const_cast<char*>(value.c_str());
+        text.text_length = value.size();
+        texts.push_back(text);
     }
-    std::vector<uint8_t> raw;
-    raw.reserve(size_t(image.width + 1) * image.height);
-    for (int y = 0; y < image.height; ++y) {
-        raw.push_back(0);
-        const uint8_t* row = image.pixels.data() + size_t(y) * image.width;
-        raw.insert(raw.end(), row, row + image.width);
-    }
-    uLongf packed = compressBound(uLong(raw.size()));
-    std::vector<uint8_t> idat(packed);
-    if (compress2(idat.data(), &packed, raw.data(), uLong(raw.size()), 9) != Z_OK)
-        return false;
-    idat.resize(packed);
-    Chunk(out, "IDAT", idat);
-    Chunk(out, "IEND", {});
-    return true;
+    const bool ok = RunPngWrite(png, pngInfo, image, texts);
+    png_destroy_write_struct(&png, &pngInfo);
+    if (!ok)
+        out.clear();
+    return ok;
 }
 
 bool DecodePng(const uint8_t* data, size_t length, HIMAGE& image, HPICTURE_INFO& info)
