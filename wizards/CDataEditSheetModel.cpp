@@ -29,6 +29,8 @@ CDataEditSheetModel::CDataEditSheetModel(
     , m_auxPreSufList(blocks.GetPrefixSuffixList(CBlockSet::kExtraList))
     , m_auxFormatList(blocks.GetDataFormatList(CBlockSet::kExtraList))
 {
+    if (settings.HasSetting("TERMID")) m_terminal = PadTerminalCode(settings.GetSettingValue("TERMID", m_table));
+    if (settings.HasSetting("DFMRQD")) m_required = settings.GetSettingValue("DFMRQD", m_table);
     const std::vector<std::string>& symbologies = m_symbologies.GetNames();
     const std::vector<std::string>& terminals = m_terminals.GetNames();
     const std::array<std::string, 2> formatStates = blocks.GetDataFormatEnables(settings);
@@ -152,4 +154,44 @@ bool CDataEditSheetModel::Apply(CBlockSet& blocks, IBlockSettings& settings) con
     blocks.StoreBlockValues(settings);
     return !(before == blocks) || enablesBefore != blocks.GetPrefixSuffixEnables(settings)
         || statesBefore != blocks.GetDataFormatEnables(settings);
+}
+
+ReaderRules CDataEditSheetModel::PreviewRules(bool auxiliary) const
+{
+    auxiliary = auxiliary && HasAuxiliaryPort();
+    const std::vector<CPreSufEntry>& preSuf = auxiliary ? m_auxPreSufList : m_preSuf;
+    ReaderRules rules;
+    rules.prefixes = PrefixSuffixValueText(OfKind(preSuf, CPreSufEntry::kPrefix), m_symbologies);
+    rules.suffixes = PrefixSuffixValueText(OfKind(preSuf, CPreSufEntry::kSuffix), m_symbologies);
+    rules.formats = DataFormatValueText(auxiliary ? m_auxFormatList : m_formats, m_symbologies, m_terminals);
+    // The main page's check boxes; a hidden one (the reader lacks the setting) is on.
+    const std::array<std::string, 4>& values = m_prefixSuffix->Values();
+    auto value = [](const std::string& text, const char* hidden) { return text == kHideButton ? hidden : text; };
+    rules.preEn = auxiliary ? "1" : value(values[0], "1");
+    rules.sufEn = auxiliary ? "1" : value(values[1], "1");
+    rules.codeId = auxiliary ? "0" : value(values[2], "0");
+    rules.aimId = auxiliary ? "0" : value(values[3], "0");
+    rules.dfmEn = value((auxiliary ? *m_auxFormat : *m_format).State(), "1");
+    rules.dfmRqd = m_required;
+    rules.terminal = m_terminal;
+    return rules;
+}
+
+std::vector<std::string> CDataEditSheetModel::TryIt(bool auxiliary, std::string_view sampleLine) const
+{
+    PreviewSample sample;
+    std::string error;
+    if (!ParsePreviewSample(sampleLine, m_symbologies.GetNames(), m_symbologies.GetCodes(), sample, error))
+        return { "Sample: " + error + " (for example: Code 39=ABC[ CR])" };
+    const PreviewResult result = RunFormatPreview(PreviewRules(auxiliary), sample);
+    std::vector<std::string> lines;
+    lines.push_back(result.sent ? "Sent: " + BytesToDisplayText(result.host) : std::string("Nothing is sent"));
+    if (!result.aux.empty()) lines.push_back("Aux port: " + BytesToDisplayText(result.aux));
+    lines.push_back(result.format >= 0 ? "Format " + std::to_string(result.format + 1) + " applies"
+                                       : std::string("No format applies"));
+    for (const std::string& step : result.trace)
+        lines.push_back("  " + step);
+    for (const std::string& failure : result.failures)
+        lines.push_back("Not applied: " + failure);
+    return lines;
 }

@@ -9,6 +9,7 @@
 #include "device/blocks/CBlockSet.h"
 #include "wizards/CFormatPageModel.h"
 #include "wizards/CPrefixSuffixPageModel.h"
+#include "wizards/FormatPreview.h"
 
 #include <functional>
 #include <optional>
@@ -51,6 +52,11 @@ public:
     // The check the format wizard runs on Finish for the entry at `index` (-1: a new one).
     std::function<std::string(const CFormatKeyEntry&)> FormatCheck(bool auxiliary, int index) const;
 
+    // "Try It": the rules as the pages hold them now (not yet applied), and what a sample
+    // scan ("Code 39=ABC[ CR]") sends through them, as lines of text.
+    ReaderRules PreviewRules(bool auxiliary) const;
+    std::vector<std::string> TryIt(bool auxiliary, std::string_view sample) const;
+
     // OK: the lists and enables into the device's current table (the auxiliary lists into
     // the extra list) and the block fields' values refreshed. True when anything changed.
     bool Apply(CBlockSet& blocks, IBlockSettings& settings) const;
@@ -60,6 +66,8 @@ private:
     std::string Refuse(std::string_view tag, std::size_t length) const;
 
     int m_table;
+    std::string m_terminal = "000"; // TERMID of the table
+    std::string m_required = "0"; // DFMRQD
     CCodeTable m_symbologies;
     CCodeTable m_terminals;
     BlockMaximum m_maximum;

@@ -128,6 +128,11 @@ void WizardsTest::EditsReachTheReaderThroughOkAndWrite()
         formats->Button(QStringLiteral("Move Down"))->click();
         QVERIFY(formats->List()->item(0)->text().contains(QStringLiteral("{F5}05{F1}[ CR]")));
         QCOMPARE(formats->List()->currentRow(), 1);
+        // Try It runs the rules as the pages hold them, before OK.
+        formats->findChild<QLineEdit*>(QStringLiteral("TryItSample"))->setText(QStringLiteral("Code 39=1234"));
+        formats->Button(QStringLiteral("Try It"))->click();
+        const QString tried = formats->findChild<QPlainTextEdit*>(QStringLiteral("TryItOutput"))->toPlainText();
+        QVERIFY2(tried.startsWith(QStringLiteral("Sent: [ CR][ LF]b1234!")), qPrintable(tried));
         done = true;
         sheet->accept();
     });

@@ -96,6 +96,19 @@ TEST_F(DataEditSheet, AuxiliaryPagesEditTheExtraList)
     EXPECT_EQ(settings.GetSettingValue("AXPBK2", 0), "");
 }
 
+TEST_F(DataEditSheet, TryItRunsThePagesRulesBeforeOk)
+{
+    CDataEditSheetModel sheet(blocks, settings, "");
+    // DFM_EN 3: the first format (length 0) applies and prefix and suffix are dropped.
+    EXPECT_EQ(sheet.TryIt(false, "Code 39="),
+        (std::vector<std::string> { "Sent: ", "Format 1 applies", "  {F7}  cursor 0 -> 0" }));
+    sheet.FormatPage(false).DeleteAll();
+    EXPECT_EQ(sheet.TryIt(false, "Code 39=AB"),
+        (std::vector<std::string> { "Sent: [ CR][ LF]AB", "No format applies" }));
+    EXPECT_EQ(sheet.TryIt(false, "AB").front(), "Sample: a sample is SYMBOLOGY=DATA (for example: Code 39=ABC[ CR])");
+    EXPECT_TRUE(blocks.GetDataFormatList(1).size() == 2); // nothing applied
+}
+
 TEST_F(DataEditSheet, BlocksPastTheReadersMaximumAreRefused)
 {
     CDataEditSheetModel sheet(blocks, settings, "", [](std::string_view tag) { return tag == "DFMBK3" ? 30 : 0; });

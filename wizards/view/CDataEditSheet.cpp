@@ -14,7 +14,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -28,6 +30,37 @@ QPushButton* FindButton(const QWidget* page, const QString& caption)
         if (button->text() == caption)
             return button;
     return nullptr;
+}
+
+// "Try It": a sample scan run through the page's rules as they are now.
+QGroupBox* MakeTryIt(CDataEditSheetModel& sheet, bool auxiliary, QWidget* parent)
+{
+    auto* group = new QGroupBox(QStringLiteral("Try It"), parent);
+    group->setObjectName(QStringLiteral("TryIt"));
+    auto* layout = new QVBoxLayout(group);
+    auto* row = new QHBoxLayout;
+    auto* sample = new QLineEdit(QStringLiteral("Code 39=1234AA5678"), group);
+    sample->setObjectName(QStringLiteral("TryItSample"));
+    auto* run = new QPushButton(QStringLiteral("Try It"), group);
+    run->setAutoDefault(false);
+    row->addWidget(sample);
+    row->addWidget(run);
+    layout->addLayout(row);
+    auto* output = new QPlainTextEdit(group);
+    output->setObjectName(QStringLiteral("TryItOutput"));
+    output->setReadOnly(true);
+    output->setFont(FixedPitchFont(9));
+    output->setMaximumHeight(90);
+    layout->addWidget(output);
+    auto show = [&sheet, auxiliary, sample, output] {
+        QString text;
+        for (const std::string& line : sheet.TryIt(auxiliary, sample->text().toStdString()))
+            text += Q(line) + QLatin1Char('\n');
+        output->setPlainText(text);
+    };
+    QObject::connect(run, &QPushButton::clicked, group, show);
+    QObject::connect(sample, &QLineEdit::returnPressed, group, show);
+    return group;
 }
 
 QListWidget* MakeList(QWidget* parent)
@@ -95,6 +128,7 @@ CPrefixSuffixPage::CPrefixSuffixPage(CDataEditSheetModel& sheet, bool auxiliary,
     groups->addWidget(transmit_);
     groups->addStretch();
     layout->addLayout(groups);
+    layout->addWidget(MakeTryIt(sheet_, auxiliary_, this));
     Refill();
 }
 
@@ -209,6 +243,7 @@ CFormatPage::CFormatPage(CDataEditSheetModel& sheet, bool auxiliary, QWidget* pa
     }
     stateGroup_->setVisible(model_.IsStateGroupVisible());
     layout->addWidget(stateGroup_);
+    layout->addWidget(MakeTryIt(sheet_, auxiliary_, this));
     Refill(-1);
 }
 
