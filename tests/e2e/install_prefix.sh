@@ -150,23 +150,22 @@ status=0; "$p/bin/kestrel" --check >/dev/null 2>"$work/err" || status=$?
 grep -qxF "$expected" "$work/err" || fail "kestrel message: $(cat "$work/err")"
 mv "$work/QXDevFil.dat" "$p/share/kestrel/QXDevFil.dat"
 
-# --- completion, where bash-completion is there to load it --------------------------------
-if [ -f /usr/share/bash-completion/bash_completion ]; then
-    words=$(PATH="$p/bin:$PATH" bash -c '
-        source /usr/share/bash-completion/bash_completion
-        source "$1"
-        complete_line() {
-            COMP_WORDS=("$@"); COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
-            COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}; COMPREPLY=()
-            _kestrel_cli; echo "${COMPREPLY[*]}"
-        }
-        complete_line kestrel-cli of
-        complete_line kestrel-cli read --sa
-        complete_line kestrel-cli --choose-device 1' _ "$p/share/bash-completion/completions/kestrel-cli")
-    [ "$(sed -n 1p <<<"$words")" = offline ] || fail "completion of 'of' gave '$(sed -n 1p <<<"$words")'"
-    [ "$(sed -n 2p <<<"$words")" = --save ] || fail "completion of 'read --sa' gave '$(sed -n 2p <<<"$words")'"
-    rows=$("$p/bin/kestrel-cli" devices --all | awk 'NR > 1 && $1 ~ /^1/ { print $1 }' | sort | tr '\n' ' ')
-    [ "$(sed -n 3p <<<"$words" | tr ' ' '\n' | sort | tr '\n' ' ')" = "$rows" ] \
-        || fail "completion of --choose-device 1 gave '$(sed -n 3p <<<"$words")'"
-fi
+# --- completion (bash-completion from scripts/deps loads it) --------------------------------
+[ -f /usr/share/bash-completion/bash_completion ] || fail "bash-completion is not installed (scripts/deps)"
+words=$(PATH="$p/bin:$PATH" bash -c '
+    source /usr/share/bash-completion/bash_completion
+    source "$1"
+    complete_line() {
+        COMP_WORDS=("$@"); COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+        COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}; COMPREPLY=()
+        _kestrel_cli; echo "${COMPREPLY[*]}"
+    }
+    complete_line kestrel-cli of
+    complete_line kestrel-cli read --sa
+    complete_line kestrel-cli --choose-device 1' _ "$p/share/bash-completion/completions/kestrel-cli")
+[ "$(sed -n 1p <<<"$words")" = offline ] || fail "completion of 'of' gave '$(sed -n 1p <<<"$words")'"
+[ "$(sed -n 2p <<<"$words")" = --save ] || fail "completion of 'read --sa' gave '$(sed -n 2p <<<"$words")'"
+rows=$("$p/bin/kestrel-cli" devices --all | awk 'NR > 1 && $1 ~ /^1/ { print $1 }' | sort | tr '\n' ' ')
+[ "$(sed -n 3p <<<"$words" | tr ' ' '\n' | sort | tr '\n' ' ')" = "$rows" ] \
+    || fail "completion of --choose-device 1 gave '$(sed -n 3p <<<"$words")'"
 echo "install_prefix: ok"
