@@ -6,20 +6,9 @@
 # into its scan folder.
 #   barcode_clone.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$(cd "$1" && pwd)
-cli="$build/kestrel-cli"
-sim="$build/kestrel-sim"
-work=$(mktemp -d)
-source "$(dirname "$0")/lib/simulators.bash"
-cleanup() { stop_all_sims; rm -rf "$work"; }
-trap cleanup EXIT
+source "$(dirname "$0")/lib/setup.bash" "$@"
 
-export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.hive"
-export KESTREL_USER_PROFILE="$work/profile.ini" KESTREL_PORT_REGISTRY="$work/ports"
 export SOURCE_DATE_EPOCH=1700000000
-mkdir "$work/cwd"
-cd "$work/cwd"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # clone PROFILE FORM: the first reader's table, through a sheet, into a second reader.
 clone() {

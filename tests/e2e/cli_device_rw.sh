@@ -4,19 +4,7 @@
 # back, and refused commands are listed by kind.
 #   cli_device_rw.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$(cd "$1" && pwd)
-cli="$build/kestrel-cli"
-sim="$build/kestrel-sim"
-work=$(mktemp -d)
-source "$(dirname "$0")/lib/simulators.bash"
-cleanup() { stop_all_sims; rm -rf "$work"; }
-trap cleanup EXIT
-
-export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.hive"
-export KESTREL_USER_PROFILE="$work/profile.ini" KESTREL_PORT_REGISTRY="$work/ports"
-mkdir "$work/cwd"
-cd "$work/cwd"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib/setup.bash" "$@"
 
 # Pseudo-terminals keep 8 data bits without parity, so the reader speaks 8N1.
 cat >"$work/test.profile" <<'PROFILE'

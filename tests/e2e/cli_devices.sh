@@ -3,19 +3,7 @@
 # status 2 when a data file is missing or corrupt.
 #   cli_devices.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$(cd "$1" && pwd)
-source=$(cd "$2" && pwd)
-cli="$build/kestrel-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-# Private hives and profile, and a current folder without Kestrel.ini.
-export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.hive"
-export KESTREL_USER_PROFILE="$work/profile.ini"
-mkdir "$work/cwd"
-cd "$work/cwd"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib/setup.bash" "$@"
 
 # --- the shipped catalog ------------------------------------------------------------------
 "$cli" devices >"$work/out" 2>"$work/err" || fail "devices exited with $?"
@@ -24,7 +12,7 @@ head -1 "$work/out" | grep -q '^ROW *DEVICEID *PRODUCT NAME *BASE *RUNTIME CLASS
     || fail "unexpected header: $(head -1 "$work/out")"
 
 # Every visible row once, no hidden row, sorted by product name.
-visible=$(grep -v '//' "$source/data/QXDevFil.dat" | sed -e ':a' -e '/\\$/N; s/\\\n *//; ta' \
+visible=$(grep -v '//' "$source_dir/data/QXDevFil.dat" | sed -e ':a' -e '/\\$/N; s/\\\n *//; ta' \
     | awk -F, 'NF >= 8 && toupper($7) == "Y"' | wc -l)
 listed=$(($(wc -l <"$work/out") - 1))
 [ "$visible" -eq "$listed" ] || fail "listed $listed rows, the catalog has $visible visible rows"
@@ -66,7 +54,7 @@ expect_failure() { # name, expected message
     printf '%s\n' "$2" >"$work/expected"
     cmp -s "$work/err" "$work/expected" || fail "$1: message was '$(cat "$work/err")', expected '$2'"
 }
-fresh_data() { rm -rf "$work/data"; cp -r "$source/data" "$work/data"; }
+fresh_data() { rm -rf "$work/data"; cp -r "$source_dir/data" "$work/data"; }
 
 fresh_data
 "$cli" devices --data "$work/data" >/dev/null || fail "copied data folder does not load"

@@ -4,19 +4,7 @@
 # applied to the second reader and read back from it.
 #   cli_document_roundtrip.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$(cd "$1" && pwd)
-cli="$build/kestrel-cli"
-sim="${KESTREL_SIM:-$build/kestrel-sim}"
-work=$(mktemp -d)
-source "$(dirname "$0")/lib/simulators.bash"
-cleanup() { stop_all_sims; rm -rf "$work"; }
-trap cleanup EXIT
-
-export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.hive"
-export KESTREL_USER_PROFILE="$work/profile.ini" KESTREL_PORT_REGISTRY="$work/ports"
-mkdir "$work/cwd"
-cd "$work/cwd"
-fail() { echo "FAIL: $*" >&2; [ -f "$work/err" ] && cat "$work/err" >&2; exit 1; }
+source "$(dirname "$0")/lib/setup.bash" "$@"
 
 # Pseudo-terminals keep 8 data bits without parity, so the readers speak 8N1.
 cat >"$work/reader.profile" <<'PROFILE'

@@ -5,19 +5,7 @@
 # link code of the reader it found.
 #   cli_preferences.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$(cd "$1" && pwd)
-cli="$build/kestrel-cli"
-sim="$build/kestrel-sim"
-work=$(mktemp -d)
-source "$(dirname "$0")/lib/simulators.bash"
-cleanup() { stop_all_sims; rm -rf "$work"; }
-trap cleanup EXIT
-
-export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.hive"
-export KESTREL_USER_PROFILE="$work/profile.ini" KESTREL_PORT_REGISTRY="$work/ports"
-mkdir "$work/cwd"
-cd "$work/cwd"
-fail() { echo "FAIL: $*" >&2; [ -f "$work/err" ] && cat "$work/err" >&2; exit 1; }
+source "$(dirname "$0")/lib/setup.bash" "$@"
 
 # --- ORVApplication ---------------------------------------------------------------------------
 # The radio country code of a cordless base, as the pages offer it (a document keeps the list).

@@ -3,14 +3,7 @@
 # setting by its page and caption and the document by the SHA-256 of its bytes.
 #   cli_report.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$(cd "$1" && pwd)
-cli="$build/kestrel-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.hive"
-export KESTREL_USER_PROFILE="$work/profile.ini" XDG_RUNTIME_DIR="$work"
-cd "$work"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib/setup.bash" "$@"
 
 "$cli" offline --device 11 --save base.kst >/dev/null
 "$cli" set base.kst 232CTS=1 --output=site.kst >/dev/null

@@ -3,14 +3,7 @@
 # the file on disk is always the old document or the new one, byte for byte, never torn.
 #   save_killed.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$(cd "$1" && pwd)
-cli="$build/kestrel-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.hive"
-export KESTREL_USER_PROFILE="$work/profile.ini"
-cd "$work"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib/setup.bash" "$@"
 
 # The old document: a nine-table configuration with a 4 MiB description, so writing it takes
 # long enough to be caught half way.
