@@ -63,6 +63,15 @@ QGroupBox* MakeTryIt(CDataEditSheetModel& sheet, bool auxiliary, QWidget* parent
     return group;
 }
 
+// Column captions over a fixed-pitch list, in the list's font so they line up.
+QLabel* MakeHeader(const std::string& text, QWidget* parent)
+{
+    auto* header = new QLabel(Q(text), parent);
+    header->setFont(FixedPitchFont(10));
+    header->setIndent(4);
+    return header;
+}
+
 QListWidget* MakeList(QWidget* parent)
 {
     auto* list = new QListWidget(parent);
@@ -79,7 +88,7 @@ CPrefixSuffixPage::CPrefixSuffixPage(CDataEditSheetModel& sheet, bool auxiliary,
     : QWidget(parent), sheet_(sheet), model_(sheet.PrefixSuffixPage(auxiliary)), auxiliary_(auxiliary)
 {
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(Q(FitColumn("Symbology", 20, 0) + FitColumn("Prefix", 20, 0) + "Suffix"), this));
+    layout->addWidget(MakeHeader(FitColumn("Symbology", 20, 0) + FitColumn("Prefix", 20, 0) + "Suffix", this));
     list_ = MakeList(this);
     list_->setObjectName(QStringLiteral("PrefixSuffixList"));
     layout->addWidget(list_);
@@ -192,8 +201,8 @@ CFormatPage::CFormatPage(CDataEditSheetModel& sheet, bool auxiliary, QWidget* pa
     : QWidget(parent), sheet_(sheet), model_(sheet.FormatPage(auxiliary)), auxiliary_(auxiliary)
 {
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(Q(FitColumn("P/A", 4, 0) + FitColumn("Terminal ID", 25, 0)
-                                     + FitColumn("Symbology", 16, 0) + FitColumn("Len", 5, 0) + "Commands"),
+    layout->addWidget(MakeHeader(FitColumn("P/A", 4, 0) + FitColumn("Terminal ID", 25, 0)
+                                     + FitColumn("Symbology", 16, 0) + FitColumn("Len", 5, 0) + "Commands",
                                  this));
     list_ = MakeList(this);
     list_->setObjectName(QStringLiteral("FormatList"));

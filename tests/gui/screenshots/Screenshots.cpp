@@ -6,10 +6,16 @@
 
 #include "app/view/CMainFrame.h"
 #include "app/view/CPreferencesDlg.h"
+#include "catalog/CDeviceSetting.h"
+#include "device/CDevice.h"
 #include "document/CQLMenuDoc.h"
 #include "document/view/CMainTabView.h"
 #include "document/view/CQLDynFormView.h"
 #include "sim/ReaderProfile.h"
+#include "wizards/view/CControlCharDlg.h"
+#include "wizards/view/CDataEditSheet.h"
+#include "wizards/view/CFormatWizSheet.h"
+#include "wizards/view/CPreSufWizardSheet.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,6 +24,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QListWidget>
+#include <QTabWidget>
 #include <cstdio>
 
 namespace {
@@ -108,6 +116,60 @@ int main(int argc, char** argv)
             preferences.show();
             QApplication::processEvents();
             preferences.grab().save(out + QStringLiteral("/preferences.png"));
+        }
+    }
+    {
+        // The data editing wizards on a reader with rules: every page of the sheet, each step
+        // of both wizards, the picker and a formatter command.
+        GuiBench bench("5820rules");
+        if (bench.Start() && bench.RunStartupChoice({ ConfigChoice::Connect }) == CConfigSourceDlg::kConfigured) {
+            CDevice& device = *bench.Document().Device();
+            CDataEditSheetModel model(device.Blocks(), device, device.GetBarcodeLead(), [&device](std::string_view tag) {
+                const CDeviceSetting* setting = device.FindSetting(tag);
+                return setting ? static_cast<long long>(setting->maximum) : 0LL;
+            });
+            auto shoot = [&out](QWidget& widget, const QString& name) {
+                widget.show();
+                QApplication::processEvents();
+                widget.grab().save(out + QStringLiteral("/wizards-") + name + QStringLiteral(".png"));
+            };
+            CDataEditSheet sheet(model, 0, &bench.Frame());
+            for (int page = 0; page < sheet.Tabs()->count(); ++page) {
+                sheet.Tabs()->setCurrentIndex(page);
+                shoot(sheet, QStringLiteral("sheet-%1").arg(page + 1));
+            }
+            sheet.hide();
+            CPreSufWizardModel preSuf(model.PrefixSuffixPage(false).FreeSymbologies(), false, device.GetBarcodeLead());
+            CPreSufWizardSheet preSufWizard(preSuf, &bench.Frame());
+            preSufWizard.restart();
+            for (int step = 1; step <= static_cast<int>(preSuf.Pages().size()); ++step) {
+                shoot(preSufWizard, QStringLiteral("prefix-suffix-%1").arg(step));
+                preSufWizard.next();
+            }
+            preSufWizard.hide();
+            CFormatKeyEntry entry;
+            entry.SetCommands("{F5}05{F1}[ CR]");
+            CFormatWizardModel format(model.FormatPage(false).Symbologies(), model.FormatPage(false).Terminals(), entry,
+                                      false, std::string(CFormatWizardModel::kAddTitle));
+            CFormatWizSheet formatWizard(format, &bench.Frame());
+            formatWizard.restart();
+            for (int step = 1; step <= static_cast<int>(format.Pages().size()); ++step) {
+                shoot(formatWizard, QStringLiteral("format-%1").arg(step));
+                formatWizard.next();
+            }
+            formatWizard.hide();
+            CControlCharDlg picker(&bench.Frame());
+            picker.PickRow(13);
+            picker.PickRow(10);
+            shoot(picker, QStringLiteral("picker"));
+            picker.hide();
+            CFormatCommandsDlg commands(&bench.Frame());
+            commands.List()->setCurrentRow(4);
+            shoot(commands, QStringLiteral("format-commands"));
+            commands.hide();
+            CFormatCommandDlg command("F2", &bench.Frame());
+            shoot(command, QStringLiteral("format-command-f2"));
+            command.hide();
         }
     }
     for (const std::string& name : profiles) {
