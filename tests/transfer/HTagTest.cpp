@@ -22,35 +22,9 @@ using namespace std::string_literals;
 
 using namespace htagtest;
 
-struct Bench {
-    MemoryDuplex line;
-    MemoryComm host { line, 0 };
-    MemoryComm reader { line, 1 };
-    HTRANSFER_STATUS status;
-    Recorder events;
-    HCOMMAND_PROCESSOR processor { &host, &status };
-    Bench()
-    {
-        processor.SetEventSink(&events);
-        events.withTexts = true;
-        host.ReadTimeOut = 200;
-    }
-    // What the host put on the line, waiting `ms` for it.
-    std::string Heard(size_t wanted, unsigned ms = 300)
-    {
-        std::vector<uint8_t> bytes(wanted);
-        const size_t got = line.Read(0, bytes.data(), wanted, std::chrono::milliseconds(ms));
-        return std::string(bytes.begin(), bytes.begin() + got);
-    }
-    void Say(const std::string& bytes, bool oneByOne)
-    {
-        if (!oneByOne) {
-            line.Write(1, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-            return;
-        }
-        for (char c : bytes)
-            line.Write(1, reinterpret_cast<const uint8_t*>(&c), 1);
-    }
+// Receive tests look at the result texts too.
+struct Bench : htagtest::Bench {
+    Bench() { events.withTexts = true; }
 };
 
 TEST(HTagPacket, BytesMatchTheHandWrittenForms)

@@ -2,9 +2,12 @@
 // records every event as one line of text.
 #pragma once
 
+#include "transfer/HCOMMAND_PROCESSOR.h"
 #include "transfer/HPROCESSOR_EVENTS.h"
 #include "transfer/HTAG.h"
+#include "transfer/HTRANSFER_STATUS.h"
 #include "transfer/image/HIMAGE.h"
+#include "MemoryDuplex.h"
 
 #include <string>
 #include <vector>
@@ -56,6 +59,50 @@ public:
     std::vector<HIMAGE> pictures;
     std::vector<std::string> requests;
     std::string answerData;
+};
+
+// A processor on the host end of an in-memory line, its events recorded; the reader end
+// says things and hears what the host sent.
+struct Bench {
+    MemoryDuplex line;
+    MemoryComm host { line, 0 };
+    MemoryComm reader { line, 1 };
+    HTRANSFER_STATUS status;
+    Recorder events;
+    HCOMMAND_PROCESSOR processor { &host, &status };
+    Bench()
+    {
+        processor.SetEventSink(&events);
+        host.ReadTimeOut = 200;
+    }
+    // What the host put on the line, waiting `ms` for it.
+    std::string Heard(size_t wanted, unsigned ms = 300)
+    {
+        std::vector<uint8_t> bytes(wanted);
+        const size_t got = line.Read(0, bytes.data(), wanted, std::chrono::milliseconds(ms));
+        return std::string(bytes.begin(), bytes.begin() + got);
+    }
+    // The reader's bytes, whole or one write a byte.
+    void Say(const std::string& bytes, bool oneByOne)
+    {
+        if (!oneByOne) {
+            line.Write(1, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+            return;
+        }
+        for (char c : bytes)
+            line.Write(1, reinterpret_cast<const uint8_t*>(&c), 1);
+    }
+    // Runs the dispatcher over `bytes`: handed in whole, or arriving on the line one by one.
+    void Dispatch(const std::string& bytes, bool oneByOne)
+    {
+        if (!oneByOne) {
+            const HSTRING given(reinterpret_cast<const unsigned char*>(bytes.data()), unsigned(bytes.size()));
+            processor.ProcessReceivedData(&given, false);
+            return;
+        }
+        Say(bytes, true);
+        processor.ProcessReceivedData(nullptr, true);
+    }
 };
 
 } // namespace htagtest

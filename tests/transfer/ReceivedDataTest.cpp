@@ -21,31 +21,6 @@ using namespace std::string_literals;
 
 using namespace htagtest;
 
-struct Bench {
-    MemoryDuplex line;
-    MemoryComm host { line, 0 };
-    HTRANSFER_STATUS status;
-    Recorder events;
-    HCOMMAND_PROCESSOR processor { &host, &status };
-    Bench()
-    {
-        processor.SetEventSink(&events);
-        host.ReadTimeOut = 200;
-    }
-    // Runs the dispatcher over `bytes`: handed in whole, or arriving on the line one by one.
-    void Dispatch(const std::string& bytes, bool oneByOne)
-    {
-        if (!oneByOne) {
-            const HSTRING given(reinterpret_cast<const unsigned char*>(bytes.data()), unsigned(bytes.size()));
-            processor.ProcessReceivedData(&given, false);
-            return;
-        }
-        for (char c : bytes)
-            line.Write(1, reinterpret_cast<const uint8_t*>(&c), 1);
-        processor.ProcessReceivedData(nullptr, true);
-    }
-};
-
 std::string Header(char bits, char kind, int w, int h, int l, int t, int r, int b, int s)
 {
     char text[64];
