@@ -1,5 +1,6 @@
 #include "sim/SimulatedReader.h"
 
+#include "sim/RuleScan.h"
 #include "sim/UartFraming.h"
 #include "sim/capture/PictureSupport.h"
 
@@ -68,6 +69,12 @@ bool SimulatedReader::Plugged() const
 {
     std::lock_guard lock(mutex_);
     return plugged_;
+}
+
+std::string SimulatedReader::Scan(const std::string& code, const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return ScanThroughRules(engine_, code, text).aux;
 }
 
 uint64_t SimulatedReader::BytesFromHost() const

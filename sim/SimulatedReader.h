@@ -39,6 +39,10 @@ public:
     // The reader's end of HModem transfers (SYN 'H' frames; see hmodem/HModemPeer.h): its
     // faults and settings, and the outcome of the last transfer. Safe from any thread.
     HModemPeer& HModem() { return *hmodem_; }
+    // A scan on the reader's own scanner, sent through its prefix/suffix and data-format rules
+    // (sim/RuleScan.h): the host's bytes go on the line; the auxiliary port's are returned.
+    // `text` is display text ("ABC[ CR]").
+    std::string Scan(const std::string& code, const std::string& text);
     // The reader's hex firmware loader (see flash/HexLoader.h).
     HexLoader& Flash() { return *flash_; }
 

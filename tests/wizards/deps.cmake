@@ -1,0 +1,1 @@
+target_link_libraries(tests_wizards PRIVATE kestrel_sim)
