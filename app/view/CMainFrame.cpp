@@ -45,7 +45,6 @@ namespace {
 constexpr const char* kFilter = "Kestrel 2003 Files (*.kst)";
 constexpr const char* kExtension = ".kst";
 constexpr const char* kAppTitle = "Kestrel 2003";
-constexpr const char* kNotYet = "Available in a later release of Kestrel";
 
 std::string RecentKey(const std::string& companyRegKey)
 {
@@ -210,15 +209,8 @@ void CMainFrame::BuildMenus()
     AddCommand(help, Command::About, "&About Kestrel...", "Display program information, version number and copyright",
                "About");
 
-    // Entries whose work comes with later parts of the program stay visible but greyed, and
-    // say so in their tooltip, instead of doing nothing when chosen.
-    for (Command later :
-         { Command::WriteFirmware }) {
-        actions_[later]->setToolTip(actions_[later]->toolTip() + QStringLiteral(" (") + QString::fromLatin1(kNotYet)
-                                    + QStringLiteral(")"));
-    }
-
     connect(actions_[Command::Open], &QAction::triggered, this, &CMainFrame::OnOpen);
+    connect(actions_[Command::WriteFirmware], &QAction::triggered, this, &CMainFrame::WriteNewFirmware);
     connect(actions_[Command::Save], &QAction::triggered, this, &CMainFrame::SaveDocument);
     connect(actions_[Command::SaveAs], &QAction::triggered, this, &CMainFrame::SaveDocumentAs);
     connect(actions_[Command::Preferences], &QAction::triggered, this, &CMainFrame::Preferences);
@@ -334,8 +326,7 @@ void CMainFrame::UpdateCommandStates()
 {
     actions_[Command::WriteSettings]->setEnabled(document_.CanWriteCurrentTable());
     actions_[Command::WriteAllTables]->setEnabled(document_.CanWriteAllTables());
-    // Their work arrives with the firmware, bar code and wizard parts of the program.
-    actions_[Command::WriteFirmware]->setEnabled(false);
+    actions_[Command::WriteFirmware]->setEnabled(true);
     actions_[Command::PrintCloning]->setEnabled(true);
     actions_[Command::PrintKestrelBarcode]->setEnabled(true);
     actions_[Command::DataEditingWizards]->setEnabled(document_.CanUseWizards());

@@ -76,11 +76,15 @@ public:
     bool LoadConfigFromFile() override;
     bool CanPrintRs232Barcode() const override { return true; }
     void PrintRs232Barcode() override;
-    bool CanFlashFirmware() const override { return false; }
-    void FlashFirmware() override {}
+    bool CanFlashFirmware() const override { return true; }
+    void FlashFirmware() override;
     void Preferences() override;
 
     // ---- commands -----------------------------------------------------------------------------------------
+    // "Write New Firmware into Device": validation, the flash, its result, then the start-up
+    // choice (CMainFrameFirmware.cpp).
+    void WriteNewFirmware();
+    bool LoadFirmwareIntoDevice();
     bool OpenDocument(const std::string& path);
     // Save and Save As need a device object: without one there is nothing to write.
     bool CanSave() const;

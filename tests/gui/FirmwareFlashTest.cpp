@@ -1,0 +1,77 @@
+// Firmware loading from the main window: the entry is live, the radio entry stays greyed,
+// the start-up choice's "Flash Firmware" and the menu entry flash the simulated reader and
+// show the result in a box.
+#include "GuiBench.h"
+
+#include "app/view/CMainFrame.h"
+#include "ui/QtHost.h"
+
+#include <QAction>
+#include <QFile>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+std::string HexLine(const std::string& data)
+{
+    std::string fields { static_cast<char>(data.size()), 0, 0, 0 };
+    fields += data;
+    uint8_t sum = 0;
+    for (char c : fields)
+        sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
+    fields += static_cast<char>(-sum);
+    std::string line = ":";
+    char pair[3];
+    for (char c : fields) {
+        std::snprintf(pair, sizeof pair, "%02X", static_cast<uint8_t>(c));
+        line += pair;
+    }
+    return line + "\r\n";
+}
+
+} // namespace
+
+class FirmwareFlashTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void EntriesAreLiveAndRadioStaysGreyed()
+    {
+        GuiBench bench("3800lr");
+        QVERIFY(bench.Start());
+        bench.Frame().UpdateCommandStates();
+        QVERIFY(bench.Frame().Action(Command::WriteFirmware)->isEnabled());
+        QVERIFY(!bench.Frame().Action(Command::WriteRadioFirmware)->isEnabled());
+        QVERIFY(!bench.Frame().Action(Command::WriteFirmware)->toolTip().contains(QStringLiteral("later release")));
+        QVERIFY(bench.Frame().CanFlashFirmware());
+    }
+
+    void FlashShowsTheResultAndTheReaderRunsTheNewRevision()
+    {
+        GuiBench bench("3800lr");
+        QVERIFY(bench.Start());
+        const QString path = bench.TempPath(QStringLiteral("app.hex"));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray::fromStdString(HexLine("KSTREV=031.....") + ":00000001FF\r\n"));
+        }
+        std::vector<FileRequest> requests;
+        bench.App().Host().SetFileHook([&](const FileRequest& request, std::string& chosen) {
+            requests.push_back(request);
+            chosen = path.toStdString();
+            return true;
+        });
+        bench.Frame().FlashFirmware();
+        QCOMPARE(requests.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(requests[0].filter), QStringLiteral("Intel hex files (*.hex)"));
+        QVERIFY(bench.SawMessage("Successfully flashed app.hex"));
+        QCOMPARE(bench.Reader()->Flash().Reboots(), 1);
+        QCOMPARE(bench.Reader()->Model().Profile().revQx, std::string("QX80001005-031"));
+    }
+};
+
+QTEST_MAIN(FirmwareFlashTest)
+#include "FirmwareFlashTest.moc"
