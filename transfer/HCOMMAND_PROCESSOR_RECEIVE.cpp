@@ -297,6 +297,9 @@ unsigned HCOMMAND_PROCESSOR::ProcessReceivedData(const HSTRING* alreadyRead, boo
                 HTAG command;
                 int code = 0;
                 ReceiveHTag(command, code, nullptr, true);
+                // Not a packet after all: its first bytes are data like the ones it gave back.
+                if (code == HTAG_RECEIVE_NO_LENGTH || code == HTAG_RECEIVE_NO_CR)
+                    decoded.Append(prefix);
                 break;
             }
             }
