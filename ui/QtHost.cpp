@@ -1,5 +1,6 @@
 #include "ui/QtHost.h"
 
+#include "ui/CQXFlashFileDlg.h"
 #include "ui/ChooseDeviceDlg.h"
 #include "ui/QtProgressWindow.h"
 
@@ -192,6 +193,15 @@ bool QtHost::ChooseFile(const FileRequest& request, std::string& path)
 {
     if (fileHook_)
         return fileHook_(request, path);
+    // Firmware files get the dialog that shows their description files.
+    if (request.kind == FileDialogKind::Open && CQXFlashFileDlg::IsFirmwareFilter(request.filter)) {
+        CQXFlashFileDlg dialog(Parent(), QString::fromStdString(request.title),
+                               QString::fromStdString(request.initialPath), QString::fromStdString(request.filter));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return false;
+        path = dialog.selectedFiles().front().toStdString();
+        return true;
+    }
     QFileDialog dialog(Parent(), QString::fromStdString(request.title), QString::fromStdString(request.initialPath),
                        QString::fromStdString(request.filter));
     if (request.kind == FileDialogKind::Open) {

@@ -4,6 +4,7 @@
 #include "GuiBench.h"
 
 #include "app/view/CMainFrame.h"
+#include "ui/CQXFlashFileDlg.h"
 #include "ui/QtHost.h"
 
 #include <QAction>
@@ -70,6 +71,40 @@ private slots:
         QVERIFY(bench.SawMessage("Successfully flashed app.hex"));
         QCOMPARE(bench.Reader()->Flash().Reboots(), 1);
         QCOMPARE(bench.Reader()->Model().Profile().revQx, std::string("QX80001005-031"));
+    }
+
+    void PanelShowsTheDescriptionFileOrItsAbsence()
+    {
+        GuiBench bench("");
+        const QString hex = bench.TempPath(QStringLiteral("main.hex"));
+        const QString other = bench.TempPath(QStringLiteral("other.hex"));
+        for (const QString& path : { hex, other }) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(":00000001FF\r\n");
+        }
+        {
+            QFile doc(bench.TempPath(QStringLiteral("MAIN.doc")));
+            QVERIFY(doc.open(QIODevice::WriteOnly));
+            doc.write("General Description:  Main firmware \r\nPRODUCT NAME: 3800LR\r\nSW REV: 12.05\r\n"
+                      "DATE: 2026-12-01\r\n");
+        }
+        CQXFlashFileDlg dialog(nullptr, QStringLiteral("Select File to be Flashed Into Unit"),
+                               bench.TempPath(QString()), QStringLiteral("Intel hex files (*.hex)"));
+        QCOMPARE(dialog.DescriptionText(), QStringLiteral("No doc file available for this hex file"));
+        dialog.UpdatePanel(hex);
+        QCOMPARE(dialog.DescriptionText(), QStringLiteral("Main firmware"));
+        QCOMPARE(dialog.ProductText(), QStringLiteral("3800LR"));
+        QCOMPARE(dialog.RevisionText(), QStringLiteral("12.05"));
+        QCOMPARE(dialog.DateText(), QStringLiteral("2026-12-01"));
+        dialog.UpdatePanel(other);
+        QCOMPARE(dialog.DescriptionText(), QStringLiteral("No doc file available for this hex file"));
+        QCOMPARE(dialog.ProductText(), QString());
+        QCOMPARE(dialog.DateText(), QString());
+
+        QVERIFY(CQXFlashFileDlg::IsFirmwareFilter("Binary files (*.bin,*.axf)"));
+        QCOMPARE(CQXFlashFileDlg::QtFilter(QStringLiteral("Binary files (*.bin,*.axf)")),
+                 QStringLiteral("Binary files (*.[bB][iI][nN] *.[aA][xX][fF])"));
     }
 };
 
