@@ -1,0 +1,114 @@
+// Hex firmware flashing over a line paced at a real baud rate: the simulated 4600 imager
+// takes its loader at 115200 baud and acknowledges every record.
+//
+// The floor is the time the record bytes alone need on the line (10 bits a byte); every
+// record also waits for its acknowledgement, so the ratio to the floor shows what the
+// record-by-record handshake costs.
+#include "catalog/DeviceCatalog.h"
+#include "device/CDevice.h"
+#include "device/CSerComm.h"
+#include "platform/Host.h"
+#include "platform/ScriptedHost.h"
+#include "sim/SimPortSystem.h"
+#include "sim/SimulatedReader.h"
+#include "transfer/firmware/IntelHexFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace {
+
+std::string HexFile(std::size_t dataBytes, std::size_t& recordBytes)
+{
+    std::mt19937 rng(7);
+    std::string text;
+    char pair[3];
+    auto line = [&](uint8_t type, uint16_t address, const std::vector<uint8_t>& data) {
+        std::vector<uint8_t> fields { static_cast<uint8_t>(data.size()), static_cast<uint8_t>(address >> 8),
+                                      static_cast<uint8_t>(address), type };
+        fields.insert(fields.end(), data.begin(), data.end());
+        uint8_t sum = 0;
+        for (uint8_t b : fields)
+            sum = static_cast<uint8_t>(sum + b);
+        fields.push_back(static_cast<uint8_t>(-sum));
+        text += ':';
+        for (uint8_t b : fields) {
+            std::snprintf(pair, sizeof pair, "%02X", b);
+            text += pair;
+        }
+        text += "\r\n";
+    };
+    for (std::size_t at = 0; at < dataBytes; at += 32) {
+        if (at % 0x10000 == 0)
+            line(4, 0, { static_cast<uint8_t>(at >> 24), static_cast<uint8_t>(at >> 16) });
+        std::vector<uint8_t> data(32);
+        for (auto& b : data)
+            b = static_cast<uint8_t>(rng());
+        line(0, static_cast<uint16_t>(at), data);
+    }
+    text += ":00000001FF\r\n";
+    IntelHexImage image;
+    ParseIntelHex(std::vector<uint8_t>(text.begin(), text.end()), image);
+    recordBytes = image.bytes.size();
+    return text;
+}
+
+void HexFlashPaced(benchmark::State& state)
+{
+    const std::size_t dataBytes = static_cast<std::size_t>(state.range(0));
+    std::size_t recordBytes = 0;
+    const std::string path = (std::filesystem::temp_directory_path() / "kestrel-bench-flash.hex").string();
+    std::ofstream(path, std::ios::binary) << HexFile(dataBytes, recordBytes);
+
+    if (!TheDeviceCatalog().IsLoaded())
+        TheDeviceCatalog().Load(std::string(KESTREL_SOURCE_DATA_DIR) + "/QXDevFil.dat");
+    double ratio = 0;
+    for (auto _ : state) {
+        ScriptedHost host;
+        InstallHost(&host);
+        SimPortSystem ports;
+        InstallSerialPortSystem(&ports);
+        std::string error;
+        auto reader = SimulatedReader::FromProfile("4600sr", error);
+        ports.Attach("COM5", reader);
+        CSerComm port;
+        port.SetPortNumber(5);
+        CDevice finder(&port);
+        std::string settings;
+        if (finder.Connect(settings) != CDevice::kConnected) {
+            state.SkipWithError("no reader");
+            break;
+        }
+        reader->SetPacing(true);
+        host.fileChoices.push_back(path);
+        std::string result;
+        const auto start = std::chrono::steady_clock::now();
+        const bool ok = finder.LoadFirmwareEx(result, 0, nullptr, true, true);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        port.ClosePort();
+        InstallSerialPortSystem(nullptr);
+        InstallHost(nullptr);
+        if (!ok) {
+            state.SkipWithError(result.c_str());
+            break;
+        }
+        const double floor = recordBytes / (115200 / 10.0);
+        ratio = seconds / floor;
+        state.SetIterationTime(seconds);
+        std::printf("hex flash: %zu data bytes in %zu record bytes at 115200 baud: %.2f s, floor %.2f s, %.2fx\n",
+                    dataBytes, recordBytes, seconds, floor, ratio);
+    }
+    state.counters["x_floor"] = ratio;
+    std::filesystem::remove(path);
+}
+
+} // namespace
+
+BENCHMARK(HexFlashPaced)->Arg(64 << 10)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+BENCHMARK_MAIN();
