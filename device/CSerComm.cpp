@@ -183,6 +183,7 @@ int CSerComm::OpenPort(const std::string& settings, bool rtsHandshake, bool ctsO
         device_ = TraceSerialDevice(TheSerialPortSystem().Open(path), path);
         if (!device_) {
             ClosePort();
+            ExplainOpenFailure(path);
             return kOpenCannotOpen;
         }
         openPath_ = path;
@@ -215,6 +216,15 @@ int CSerComm::OpenPort(const std::string& settings, bool rtsHandshake, bool ctsO
     if (result == kOpenOk)
         currentSettings_ = settings;
     return result;
+}
+
+void CSerComm::ExplainOpenFailure(const std::string& path)
+{
+    // A port the user may not open fails every rate of a scan the same way: say why once,
+    // with what to do about it, instead of leaving only "Unable to connect".
+    const std::string hint = TheSerialPortSystem().OpenFailureHint(path);
+    if (!hint.empty() && explainedPaths_.insert(path).second)
+        ShowMessage(std::string(kPortUnavailable) + "\n\n" + hint);
 }
 
 int CSerComm::ApplyLineSettings(const std::string& path, long baud, const SerialLineState& state)

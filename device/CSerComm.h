@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -128,6 +129,8 @@ public:
     static std::string NormalisePortName(const std::string& portName, const std::string& settings);
 
 private:
+    void ExplainOpenFailure(const std::string& path);
+    std::set<std::string> explainedPaths_;  // ports whose refusal was explained already
     class Event;
 
     bool RateOutsideLimits(long baud) const;

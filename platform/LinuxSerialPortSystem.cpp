@@ -36,7 +36,27 @@ std::unique_ptr<SerialDevice> LinuxSerialPortSystem::Open(const std::string& pat
     }
     if (devicePath.empty())
         return nullptr;
-    return LinuxSerialDevice::Open(devicePath);
+    SerialError error = SerialError::None;
+    std::unique_ptr<SerialDevice> device = LinuxSerialDevice::Open(devicePath, &error);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!device && error == SerialError::NoPermission)
+        refused_[path] = devicePath;
+    else
+        refused_.erase(path);
+    return device;
+}
+
+std::string LinuxSerialPortSystem::OpenFailureHint(const std::string& path)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto refused = refused_.find(path);
+    if (refused == refused_.end())
+        return {};
+    // Serial devices belong to the "dialout" group on Debian and its relatives; the package
+    // installs no rule that would change that.
+    return "You have no permission to open " + refused->second
+        + ". Serial ports belong to the \"dialout\" group: join it with \"sudo adduser $USER dialout\", then log in "
+          "again.";
 }
 
 std::vector<SerialPortInfo> LinuxSerialPortSystem::EnumeratePorts()

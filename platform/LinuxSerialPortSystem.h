@@ -9,6 +9,7 @@
 #include "platform/SerialPortTable.h"
 
 #include <memory>
+#include <map>
 #include <mutex>
 
 class LinuxSerialPortSystem final : public SerialPortSystem {
@@ -21,6 +22,7 @@ public:
 
     std::unique_ptr<SerialDevice> Open(const std::string& path) override;
     std::vector<SerialPortInfo> EnumeratePorts() override;
+    std::string OpenFailureHint(const std::string& path) override;
 
     // For the hot-plug monitor: the system name ("COM12") of a device node, now or when it was
     // last seen; empty when it never had a number.
@@ -31,6 +33,7 @@ private:
     std::unique_ptr<SerialPortTable::Memory> ownMemory_;
     std::mutex mutex_;  // the table is read by the UI thread only, but cheap insurance for tools
     SerialPortTable table_;
+    std::map<std::string, std::string> refused_;  // port name -> device path opened without permission
 };
 
 // The table sources of this machine: KESTREL_EXTRA_PORTS and the simulators' port registry are

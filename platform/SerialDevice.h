@@ -66,6 +66,13 @@ public:
     virtual std::unique_ptr<SerialDevice> Open(const std::string& path) = 0;
     // The ports the system knows now, unsorted (CSerComm sorts them).
     virtual std::vector<SerialPortInfo> EnumeratePorts() = 0;
+    // When the last Open of `path` failed for a reason the user can mend (no permission to
+    // use the device), a sentence that says how; "" otherwise.
+    virtual std::string OpenFailureHint(const std::string& path)
+    {
+        (void)path;
+        return {};
+    }
 };
 
 // The port system for the process: the Linux one unless a test or the simulator installs
