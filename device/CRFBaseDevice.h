@@ -12,9 +12,7 @@ public:
     int GetTableCount(bool offline) override;
     bool SelectTable(int table, bool offline) override;
     bool HasTables() override { return true; }
-    // Saving and restoring base id and country code around a flash comes with firmware loading.
-    bool FlashHexFile(const std::string& path, std::string& resultText) override
-    {
-        return CDevice::FlashHexFile(path, resultText);
-    }
+    // The hex flash with the base id and radio country code saved before and written back
+    // after the reconnect (CWirelessFirmware.cpp).
+    bool FlashHexFile(const std::string& path, std::string& resultText) override;
 };

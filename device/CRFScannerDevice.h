@@ -7,9 +7,7 @@ class CRFScannerDevice : public CWirelessDevice {
 public:
     using CWirelessDevice::CWirelessDevice;
 
-    // Saving and restoring the radio country code around a flash comes with firmware loading.
-    bool FlashHexFile(const std::string& path, std::string& resultText) override
-    {
-        return CDevice::FlashHexFile(path, resultText);
-    }
+    // The hex flash with the radio country code saved before and written back after the
+    // reconnect (CWirelessFirmware.cpp).
+    bool FlashHexFile(const std::string& path, std::string& resultText) override;
 };

@@ -32,4 +32,10 @@ public:
         DecrementProcessReceivedDataLockSemaphore();
         return true;
     }
+
+protected:
+    // Around a flash (CWirelessFirmware.cpp): reads "BASEID?." or "RADCOD?." (true with a
+    // complete reply), and writes such a reply back after "QxRcCd." (false when refused).
+    bool ReadRadioSetting(const char* query, std::string& reply);
+    bool WriteBackRadioSetting(const std::string& savedReply);
 };

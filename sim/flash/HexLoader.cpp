@@ -172,6 +172,12 @@ void HexLoader::Reboot(ReaderModel& model, ReaderOutput& output)
     char tail[8];
     std::snprintf(tail, sizeof tail, "%03d", revision % 1000);
     model.SetRevisionText(revQx.substr(0, revQx.size() - 3) + tail);
+    // New firmware in a cordless reader starts with the factory base id and country code.
+    if (model.Has(CapWireless)) {
+        for (const char* tag : { "BASEID", "RADCOD" })
+            if (SettingState* setting = model.Find(tag))
+                setting->values.assign(setting->values.size(), setting->profile.defaultValue);
+    }
     model.SetLine(lineBefore_);
     output.LineChanged(lineBefore_);
 }

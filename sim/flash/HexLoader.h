@@ -14,7 +14,8 @@
 //      +-------------------------------------+            end-of-file record: ACK, reboot
 //
 // Rebooting puts the reader back on the line it had and makes it report a new revision:
-// the three digits after "KSTREV=" in the image's data, else its revision plus one.
+// the three digits after "KSTREV=" in the image's data, else its revision plus one. A
+// cordless reader also forgets its base id and radio country code (factory values).
 // Faults: refuse record k (1-based) n times with NAK; stop answering from record k on.
 #pragma once
 

@@ -11,6 +11,8 @@ link     0xCE07
 line     38400 8N1
 tables   3
 caps     tables wireless
+flash    hex
+flash_rates 57600 38400
 scanners 3820A01 3820A02
 
 setting 232BDR range=300|600|1200|2400|4800|9600|19200|38400|57600|115200| default=9600 values=9600 global

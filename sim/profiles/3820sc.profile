@@ -11,6 +11,8 @@ link     0xDE40
 line     19200 7O1
 tables   1
 caps     wireless
+flash    hex
+flash_rates 57600 19200
 
 setting 232BDR range=300|600|1200|2400|4800|9600|19200|38400|57600|115200| default=9600 values=19200 global
 setting 232PAR range=N|E|O|M|S| default=N values=O global

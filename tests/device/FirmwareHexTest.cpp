@@ -7,6 +7,7 @@
 #include "device/FirmwareFolders.h"
 #include "transfer/firmware/IntelHexFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -212,6 +213,48 @@ TEST_F(FirmwareHexTest, ThreeRefusalsOfARecordAskRetryOrCancel)
         port.ClosePort();
         ports.sim.Detach("COM5");
     }
+}
+
+TEST_F(FirmwareHexTest, CordlessReadersKeepTheirRadioSettings)
+{
+    const struct {
+        const char* profile;
+        std::vector<std::pair<const char*, const char*>> kept;
+    } rows[] = {
+        { "2020bs", { { "BASEID", "1234" }, { "RADCOD", "4" } } },
+        { "3820sc", { { "RADCOD", "4" } } },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.profile);
+        AttachShipped(row.profile);
+        ports.written.clear();
+        std::string result;
+        ASSERT_TRUE(Flash(WriteFile("radio.hex", HexImage(8)), result)) << result;
+        EXPECT_EQ(result, "Successfully flashed radio.hex");
+        EXPECT_EQ(reader->Flash().Reboots(), 1);
+        // The new firmware started with factory values: what the reader holds was written back.
+        for (const auto& [tag, value] : row.kept) {
+            EXPECT_EQ(reader->Model().Value(*reader->Model().Find(tag)), value) << tag;
+            EXPECT_NE(ports.written.find("QxRcCd.\x16M\r" + std::string(tag) + value + "."), std::string::npos) << tag;
+        }
+        EXPECT_EQ(reader->Model().Profile().revQx.substr(11), "077");
+        port.ClosePort();
+        ports.sim.Detach("COM5");
+    }
+}
+
+TEST_F(FirmwareHexTest, BaseWithoutACountryCodeAnswerIsNotFlashed)
+{
+    AttachShipped("2020bs");
+    auto& settings = reader->Model().Settings();
+    settings.erase(std::remove_if(settings.begin(), settings.end(),
+                                  [](const SettingState& s) { return s.upperTag == "RADCOD"; }),
+                   settings.end());
+    std::string result;
+    EXPECT_FALSE(Flash(WriteFile("radio.hex", HexImage(4)), result));
+    EXPECT_EQ(result, "Did not read a valid radio country code, attempt to reflash or contact program vendor.");
+    EXPECT_EQ(ports.written.find("\x16G"), std::string::npos);
+    EXPECT_EQ(reader->Flash().RecordsReceived(), 0);
 }
 
 TEST_F(FirmwareHexTest, NoReaderNoFlash)
