@@ -391,9 +391,17 @@ void CQLMenuDoc::BlockFieldKillFocus(const ControlBinding& binding, const std::s
     const std::string text = controls_->GetText(binding.controlId);
     const int table = device_->CurrentTable();
     if (text == blocks.GetBlockText(tag, table)) return;
+    const CBlockSet before = blocks;
     BlockTextError error;
+    std::string refused;
     if (!blocks.SetBlockText(tag, table, text, error)) {
-        ShowMessage(error.Message(tag));
+        refused = error.Message(tag);
+    } else if (const CDeviceSetting* setting = device_->FindSetting(tag)) {
+        refused = BlockSizeRefusal(tag, blocks.GetBlockText(tag, table).size(), setting->maximum);
+        if (!refused.empty()) blocks = before;
+    }
+    if (!refused.empty()) {
+        ShowMessage(refused);
         controls_->BringPageToFront(binding.pageIndex);
         controls_->SetFocus(binding.controlId);
         inputValid_ = false;
@@ -678,6 +686,13 @@ void CQLMenuDoc::ButtonDefaults(const std::string& tag)
             setting.ResetAllTablesToDefault(tables);
         else
             setting.tableValues[static_cast<size_t>(current)] = setting.defaultValue;
+        // A block's own defaults button ("PREDFT") resets its records too: the records are
+        // what its field shows and what a write sends. A default that does not parse empties it.
+        if (tag != "DEFALT" && CBlockSet::IsRecordBlock(setting.tag)) {
+            BlockTextError error;
+            if (!blocks.SetBlockText(setting.tag, current, setting.defaultValue, error))
+                blocks.SetBlockText(setting.tag, current, "", error);
+        }
     }
     modified_ = true;
     RefreshViews();

@@ -78,11 +78,7 @@ std::string CDataEditSheetModel::BlockTag(bool auxiliary, bool formats, bool pre
 
 std::string CDataEditSheetModel::Refuse(std::string_view tag, std::size_t length) const
 {
-    const long long maximum = m_maximum ? m_maximum(tag) : 0;
-    if (maximum <= 0 || static_cast<long long>(length) <= maximum) return {};
-    return std::string(tag) + " would hold " + std::to_string(length) + " characters, "
-        + std::to_string(static_cast<long long>(length) - maximum) + " more than the reader's maximum of "
-        + std::to_string(maximum) + ".";
+    return BlockSizeRefusal(tag, length, m_maximum ? m_maximum(tag) : 0);
 }
 
 std::string CDataEditSheetModel::RefusePrefixSuffix(bool auxiliary, const std::vector<CPreSufEntry>& entries) const

@@ -332,6 +332,14 @@ std::string DataFormatValueText(
     return text;
 }
 
+std::string BlockSizeRefusal(std::string_view tag, std::size_t length, long long maximum)
+{
+    if (maximum <= 0 || static_cast<long long>(length) <= maximum) return {};
+    return std::string(tag) + " would hold " + std::to_string(length) + " characters, "
+        + std::to_string(static_cast<long long>(length) - maximum) + " more than the reader's maximum of "
+        + std::to_string(maximum) + ".";
+}
+
 std::string BlockTextError::Message(std::string_view tag) const
 {
     return std::string(tag) + ": " + reason + " at character " + std::to_string(position) + ".";

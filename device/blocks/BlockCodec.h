@@ -49,6 +49,10 @@ std::string PrefixSuffixValueText(const std::vector<CPreSufEntry>& entries, cons
 std::string DataFormatValueText(
     const std::vector<CFormatKeyEntry>& entries, const CCodeTable& symbologies, const CCodeTable& terminals);
 
+// The message for records that would not fit a block setting of `maximum` characters; ""
+// when they fit or no maximum is known (0 or less).
+std::string BlockSizeRefusal(std::string_view tag, std::size_t length, long long maximum);
+
 // Where typed block text stops making sense: the 1-based character position and why.
 struct BlockTextError {
     std::size_t position = 0;

@@ -63,6 +63,7 @@ private slots:
     void EditsReachTheReaderThroughOkAndWrite();
     void CancelAfterDeleteAllChangesNothing();
     void PagesFollowTheReader();
+    void BlockFieldsAreTheRecords();
 };
 
 void WizardsTest::EditsReachTheReaderThroughOkAndWrite()
@@ -195,6 +196,48 @@ void WizardsTest::PagesFollowTheReader()
     QVERIFY(bench.Start());
     QCOMPARE(bench.RunStartupChoice({ ConfigChoice::Connect }), CConfigSourceDlg::kConfigured);
     QVERIFY(!bench.Frame().Action(Command::DataEditingWizards)->isEnabled());
+}
+
+void WizardsTest::BlockFieldsAreTheRecords()
+{
+    GuiBench bench("5820bs");
+    QVERIFY(bench.Start());
+    QCOMPARE(bench.RunStartupChoice({ ConfigChoice::Connect }), CConfigSourceDlg::kConfigured);
+    CQLMenuDoc& document = bench.Document();
+    CDevice& device = *document.Device();
+    const int table = device.CurrentTable();
+    const ControlBinding* binding = bench.Binding("PREBK2");
+    QVERIFY(binding);
+    auto* field = qobject_cast<QLineEdit*>(bench.Widget(*binding));
+    QVERIFY(field);
+    QVERIFY(field->actions().size() == 1); // the button that opens the sheet on its page
+
+    // Text that does not parse is refused with its position and keeps the focus.
+    field->setText(QStringLiteral("620d0"));
+    document.OnEditKillFocus(binding->controlId);
+    QVERIFY(bench.SawMessage("PREBK2: the data ends in half a hexadecimal pair at character 5."));
+    QVERIFY(!document.ValidationGate());
+
+    // So is a block longer than the reader holds.
+    field->setText(QStringLiteral("62") + QString(400, QLatin1Char('a')));
+    document.OnEditKillFocus(binding->controlId);
+    QVERIFY(bench.SawMessage("PREBK2 would hold 403 characters, 3 more than the reader's maximum of 400."));
+    QVERIFY(!document.ValidationGate());
+
+    // Text that parses becomes the table's records, and the field shows them.
+    field->setText(QStringLiteral("6241 | 6a0D"));
+    document.OnEditKillFocus(binding->controlId);
+    const auto& list = device.Blocks().GetPrefixSuffixList(table);
+    QCOMPARE(std::count_if(list.begin(), list.end(), [](const CPreSufEntry& e) { return e.IsPrefix(); }), 2L);
+    QCOMPARE(field->text(), QStringLiteral("6241|6A0d|"));
+    QVERIFY(document.IsModified());
+
+    // The prefix defaults button clears the prefix records as well.
+    const ControlBinding* defaults = bench.Binding("PREDFT");
+    QVERIFY(defaults);
+    document.OnButton(defaults->controlId);
+    QCOMPARE(field->text(), QString());
+    QVERIFY(std::none_of(list.begin(), list.end(), [](const CPreSufEntry& e) { return e.IsPrefix(); }));
 }
 
 QTEST_MAIN(WizardsTest)
