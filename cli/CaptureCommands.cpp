@@ -86,18 +86,7 @@ bool ConnectReader(CliContext& context, Reader& reader)
     if (!reader.cliPort.Choose(context))
         return false;
     reader.device = std::make_unique<CDevice>(&reader.cliPort.port);
-    reader.device->SetEorText(context.startup.Preferences().eorCharacter);
-    const bool quiet = context.options.quiet || context.options.json;
-    const int result = reader.device->Connect(reader.settings, [quiet](const std::string& text) {
-        if (!quiet)
-            std::cerr << text << '\n';
-    });
-    if (result != CDevice::kConnected) {
-        std::cerr << "kestrel-cli: " << (result == CDevice::kConnectCancelled ? "cancelled" : "Failed to Connect")
-                  << '\n';
-        return false;
-    }
-    return true;
+    return FindReader(context, *reader.device, reader.settings);
 }
 
 // Runs the dispatcher until `done` says so or the time is up.

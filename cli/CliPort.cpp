@@ -3,6 +3,7 @@
 #include "app/StartupModel.h"
 #include "app/UserPreferences.h"
 #include "cli/CliContext.h"
+#include "device/CDevice.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -43,4 +44,18 @@ bool CliPort::Choose(CliContext& context)
     port.SetBaudLimits(preferences.maxBaud, preferences.minBaud);
     port.SetDtrMode(preferences.dtrConfiguration);
     return true;
+}
+
+bool FindReader(CliContext& context, CDevice& finder, std::string& settings)
+{
+    finder.SetEorText(context.startup.Preferences().eorCharacter);
+    const bool quiet = context.options.quiet || context.options.json;
+    const int result = finder.Connect(settings, [quiet](const std::string& text) {
+        if (!quiet)
+            std::cerr << text << '\n';
+    });
+    if (result == CDevice::kConnected)
+        return true;
+    std::cerr << "kestrel-cli: " << (result == CDevice::kConnectCancelled ? "cancelled" : "Failed to Connect") << '\n';
+    return false;
 }

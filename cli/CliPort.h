@@ -7,6 +7,7 @@
 #include "platform/LinuxSerialPortSystem.h"
 
 #include <memory>
+#include <string>
 
 struct CliContext;
 
@@ -25,3 +26,10 @@ public:
 private:
     std::unique_ptr<LinuxSerialPortSystem> system_;
 };
+
+class CDevice;
+
+// Runs the rate scan and identification with `finder` on the chosen port, printing the
+// status texts unless --quiet or --json; false (with the reason printed) when no reader
+// answered or the user stopped it.
+bool FindReader(CliContext& context, CDevice& finder, std::string& settings);

@@ -33,17 +33,8 @@ struct Connection {
 bool ConnectDevice(CliContext& context, CliPort& cliPort, Connection& connection)
 {
     CDevice finder(&cliPort.port);
-    finder.SetEorText(context.startup.Preferences().eorCharacter);
-    const bool quiet = context.options.quiet || context.options.json;
-    const int result = finder.Connect(connection.settings, [quiet](const std::string& text) {
-        if (!quiet)
-            std::cerr << text << '\n';
-    });
-    if (result != CDevice::kConnected) {
-        std::cerr << "kestrel-cli: " << (result == CDevice::kConnectCancelled ? "cancelled" : "Failed to Connect")
-                  << '\n';
+    if (!FindReader(context, finder, connection.settings))
         return false;
-    }
     const DeviceClassKind kind = finder.DeviceName().ChooseDeviceClass();
     connection.device = CreateDevice(kind, &cliPort.port);
     if (!connection.device) {
