@@ -9,6 +9,7 @@
 #include "sim/PtyLink.h"
 #include "sim/RuleScan.h"
 #include "sim/ReaderProfile.h"
+#include "sim/capture/Scene.h"
 #include "sim/SerialParameters.h"
 #include "sim/ScanOptions.h"
 #include "sim/capture/PictureSupport.h"
@@ -48,8 +49,9 @@ int Usage(FILE* out, int code)
                  "  --rate N        start the reader at this rate instead of the profile's\n"
                  "  --link pty      attach through a pseudo-terminal (the only link)\n"
                  "  --pace          send answers at the reader's line speed\n"
-                 "  --log           hex trace of both directions on stderr\n"
+                 "  --log           traffic log of both directions on stderr (kestrel-cli --trace's format)\n"
                  "  --flash-out FILE  on exit, the last firmware flashed into the reader, as Intel hex\n"
+                 "  --scene N       write the picture capture N shows (imagers) as PGM on standard output, and exit\n"
                  "  --faults LIST   e.g. seed=7,drop-rate=0.01,corrupt-at=5,delay-at=3,delay-ms=50,\n"
                  "                  nak-next=2,silent,unplug-after=100 (host-drop-at=... for the host's bytes)\n"
                  "  --emit LIST     send unasked events every second until the host speaks: text:TEXT, actsta,\n"
@@ -86,6 +88,7 @@ int main(int argc, char** argv)
     std::string link = "pty";
     std::string flashOut;
     long rate = 0;
+    long sceneNumber = 0;
     PtyLink::Options options;
     PictureSupportOptions pictures;
     ScanSetup scans;
@@ -133,6 +136,8 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "kestrel-sim: %s\n", scanError.c_str());
                 return 2;
             }
+        } else if (arg == "--scene") {
+            sceneNumber = std::strtol(next("a capture number"), nullptr, 10);
         } else if (arg == "--list") {
             return List();
         } else if (arg == "--help" || arg == "-h") {
@@ -154,6 +159,18 @@ int main(int argc, char** argv)
     if (!ReaderProfile::LoadByName(profileName, profile, error)) {
         std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
         return 1;
+    }
+    if (sceneNumber > 0) {
+        // The picture capture N of this imager shows, as a binary PGM on standard output,
+        // so tests can compare what a host captured over the line with what was in view.
+        const HIMAGE scene = SimScene::Render(profile.imageWidth, profile.imageHeight, unsigned(sceneNumber));
+        if (!scene.Valid()) {
+            std::fprintf(stderr, "kestrel-sim: %s has no image sensor\n", profile.name.c_str());
+            return 2;
+        }
+        std::printf("P5\n%d %d\n255\n", scene.width, scene.height);
+        std::fwrite(scene.pixels.data(), 1, scene.pixels.size(), stdout);
+        return 0;
     }
     ReaderEngine engine(std::move(profile));
     // The hex loader (profiles with "flash hex"); --flash-out keeps what it was given.

@@ -4,25 +4,18 @@
 # reader's file store over every HTag protocol, and every unasked event listed by monitor.
 #   cli_capture.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$(cd "$1" && pwd)
-cli="$build/kestrel-cli"
-sim="$build/kestrel-sim"
-work=$(mktemp -d)
-source "$(dirname "$0")/lib/simulators.bash"
-cleanup() { stop_all_sims; rm -rf "$work"; }
-trap cleanup EXIT
-
-export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.hive"
-export KESTREL_USER_PROFILE="$work/profile.ini" KESTREL_PORT_REGISTRY="$work/ports"
-mkdir "$work/cwd"
-cd "$work/cwd"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib/setup.bash" "$@"
 
 start_sim imager --profile 4600sr
 pty=$SIM_PTY
 
-# --- capture in every form; the symbol of the scene is read back from the gray ones ------------
-for format in kim gray binary jpeg tiff bmp g3 g4 runs zlib; do
+# --- capture in every form: the picture equals the scene it showed (kestrel-sim --scene N; JPEG
+# within 30 dB PSNR, 1-bit forms against the scene at the reader's threshold), and the symbol of
+# the scene is read back from the gray ones. The reader numbers the pictures of its menu command
+# and of its HTag packets apart: FORM:COMPARISON:NUMBER.
+for capture in kim:exact:1 gray:exact:2 binary:binary:3 jpeg:psnr:4 tiff:exact:1 bmp:exact:2 g3:binary:3 \
+               g4:binary:4 runs:binary:5 zlib:binary:5; do
+    IFS=: read -r format comparison number <<<"$capture"
     "$cli" --quiet capture --device "$pty" --format="$format" --quality=90 --decode --json \
         --output="$work/$format.png" >"$work/out" 2>"$work/err" || fail "capture $format: $(cat "$work/err")"
     python3 - "$work/out" "$format" <<'PY' || fail "capture $format: $(cat "$work/out")"
@@ -32,6 +25,9 @@ assert d["code"] == 1 and d["width"] == 752 and d["height"] == 480, d
 if sys.argv[2] not in ("binary", "g3", "g4", "runs", "zlib"):
     assert any(re.fullmatch(r"KESTREL \d{4}", s["text"]) for s in d["symbols"]), d
 PY
+    "$sim" --profile 4600sr --scene "$number" >"$work/scene.pgm" || fail "scene $number"
+    python3 "$source_dir/tests/e2e/lib/compare_scene.py" "$work/$format.png" "$work/scene.pgm" "$comparison" \
+        || fail "capture $format is not the scene it showed"
 done
 
 # Windowed and subsampled.
