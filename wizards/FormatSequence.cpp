@@ -72,6 +72,7 @@ bool TakeParameter(std::vector<std::string_view>& units, int limit, bool numeric
 
 std::string FormatSequenceError::Message() const
 {
+    if (command < 0) return reason;
     if (command == 0) return "Text before the first command: " + reason;
     return "Command " + std::to_string(command) + " {" + code + "}: " + reason;
 }
@@ -128,6 +129,12 @@ bool ParseFormatSequence(std::string_view text, std::vector<FormatStep>& steps, 
                                              : "\"" + rest + "\" is more than the command takes");
         }
         parsed.push_back(std::move(step));
+    }
+    // A record without commands is refused by the reader (and by our own block parser), so a
+    // format is finished only with at least one.
+    if (parsed.empty()) {
+        error = { -1, {}, "A format needs at least one command." };
+        return false;
     }
     steps = std::move(parsed);
     return true;

@@ -22,7 +22,7 @@ struct FormatStep {
 };
 
 struct FormatSequenceError {
-    int command = 0; // 1-based; 0: before the first command
+    int command = 0; // 1-based; 0: before the first command; -1: no command at all
     std::string code;
     std::string reason;
     std::string Message() const;

@@ -227,8 +227,9 @@ TEST(CordlessTexts, DefaultsAndClosingCommands)
     EXPECT_EQ(plain.GetDefaultsCommand(), "~DEFALT." + fnc3);
     EXPECT_EQ(plain.GetClosingCommands(), "");
     EXPECT_EQ(plain.GetBarcodeLead(), "\\[0x80]");
+    // A class without boot downloads refuses once the reader is found (the search comes first).
     std::string result;
-    EXPECT_FALSE(plain.LoadBootCode(result));
+    EXPECT_FALSE(plain.LoadBootCodeFromFile(result, 0, false));
     EXPECT_EQ(result, "Device does not support boot downloads");
 }
 

@@ -135,7 +135,7 @@ TEST(FormatSequenceParse, EveryCommandShape)
         const char* error; // "" when it parses
     };
     const Row rows[] = {
-        { "", "" },
+        { "", "A format needs at least one command." }, // the reader refuses a record without one
         { "{F1}[ CR]{F2}05x{F3}ab{F4}*03{F5}05{F6}99{F7}{F8}a{F9}b{FB}ab[ CR]{FC}{FE}c", "" },
         { "{E4}aAbB{E5}{E6}A{E7}A{E9}02{EA}{EB}{EC}{ED}{EF}9999{ef}5", "" },
         { "{F1}", "Command 1 {F1}: a character parameter is missing" },
