@@ -9,6 +9,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliPort.h"
 #include "cli/ConsoleHost.h"
+#include "cli/BlockJson.h"
 #include "cli/JsonWriter.h"
 #include "device/CSerComm.h"
 #include "document/CQLMenuDoc.h"
@@ -183,21 +184,10 @@ void PrintDocument(CliContext& context, const CQLMenuDoc& document)
                     .EndObject();
         json.EndArray().Key("formats").BeginArray();
         for (int list = 0; list <= CBlockSet::kExtraList; ++list)
-            for (const CFormatKeyEntry& entry : blocks.GetDataFormatList(list))
-                json.BeginObject()
-                    .Key("list")
-                    .String(ListName(list))
-                    .Key("slot")
-                    .String(entry.GetSlotName())
-                    .Key("terminal")
-                    .String(entry.GetTerminal())
-                    .Key("symbology")
-                    .String(entry.GetSymbology())
-                    .Key("length")
-                    .String(entry.GetLength())
-                    .Key("commands")
-                    .String(entry.GetCommands())
-                    .EndObject();
+            for (const CFormatKeyEntry& entry : blocks.GetDataFormatList(list)) {
+                json.BeginObject().Key("list").String(ListName(list));
+                FormatEntryFields(json, entry).EndObject();
+            }
         json.EndArray().EndObject();
         std::cout << json.Text() << '\n';
         return;

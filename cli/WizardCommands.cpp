@@ -6,6 +6,7 @@
 #include "app/StartupModel.h"
 #include "cli/CliCommands.h"
 #include "cli/CliPort.h"
+#include "cli/BlockJson.h"
 #include "cli/JsonWriter.h"
 #include "device/blocks/BlockCodec.h"
 #include "document/CQLMenuDoc.h"
@@ -203,19 +204,8 @@ int PrintRules(CliContext& context, RuleDocument& rules, bool auxiliary)
         json.EndArray().Key("formats").BeginArray();
         for (std::size_t i = 0; i < formats.Entries().size(); ++i) {
             const CFormatKeyEntry& entry = formats.Entries()[i];
-            json.BeginObject()
-                .Key("index")
-                .Number(static_cast<long long>(i + 1))
-                .Key("slot")
-                .String(entry.GetSlotName())
-                .Key("terminal")
-                .String(entry.GetTerminal())
-                .Key("symbology")
-                .String(entry.GetSymbology())
-                .Key("length")
-                .String(entry.GetLength())
-                .Key("commands")
-                .String(entry.GetCommands())
+            json.BeginObject().Key("index").Number(static_cast<long long>(i + 1));
+            FormatEntryFields(json, entry)
                 .Key("row")
                 .String(formatRows[i])
                 .EndObject();
