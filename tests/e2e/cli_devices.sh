@@ -86,6 +86,8 @@ status=0; "$cli" frobnicate >/dev/null 2>&1 || status=$?
 [ "$status" -eq 3 ] || fail "unknown command gave $status"
 status=0; "$cli" devices --bogus >/dev/null 2>&1 || status=$?
 [ "$status" -eq 3 ] || fail "unknown option gave $status"
-"$cli" --help | grep -q 'devices' || fail "--help does not list devices"
+# Through a file: with pipefail, grep -q ending the pipe early would fail the writer.
+"$cli" --help >"$work/help" || fail "--help exited with $?"
+grep -q 'devices' "$work/help" || fail "--help does not list devices"
 
 echo "cli_devices: all checks passed"

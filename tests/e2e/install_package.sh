@@ -25,7 +25,7 @@ depends=$(field Depends)
 for library in libc6 libstdc++6 libqt6widgets6 libqt6core6; do
     grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
-dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./triggers 2>/dev/null | grep -qx 'activate-noawait ldconfig' \
+grep -qx 'activate-noawait ldconfig' <<<"$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./triggers 2>/dev/null)" \
     || fail "no ldconfig trigger for libstripe32"
 
 # --- contents --------------------------------------------------------------------------------

@@ -28,7 +28,7 @@ for file in bin/kestrel bin/kestrel-cli bin/kestrel-sim lib/libstripe32.so.1 inc
 done
 [ "$(readlink "$p/lib/libstripe32.so")" = libstripe32.so.1 ] || fail "libstripe32.so does not link to the .so.1"
 [ -f "$(readlink -f "$p/lib/libstripe32.so.1")" ] || fail "libstripe32.so.1 dangles"
-readelf -d "$p/lib/libstripe32.so.1" | grep -q 'SONAME.*\[libstripe32\.so\.1\]' || fail "no SONAME libstripe32.so.1"
+grep -q 'SONAME.*\[libstripe32\.so\.1\]' <<<"$(readelf -d "$p/lib/libstripe32.so.1")" || fail "no SONAME libstripe32.so.1"
 ls "$p"/share/kestrel/profiles/*.profile >/dev/null 2>&1 || fail "no simulator profiles"
 for program in kestrel kestrel-cli kestrel-sim; do
     if readelf -d "$p/bin/$program" | grep -E 'R(UN)?PATH' | grep -qE "$build|$source"; then
