@@ -76,6 +76,10 @@ bool FaultPlan::Parse(const std::string& text, FaultPlan& out, std::string& erro
             plan.silent = true;
             continue;
         }
+        if (item == "store-nak" || item == "power-loss") {
+            (item == "store-nak" ? plan.storage.nak : plan.storage.powerLoss) = true;
+            continue;
+        }
         const size_t eq = item.find('=');
         std::string key = item.substr(0, eq);
         const std::string value = eq == std::string::npos ? std::string() : item.substr(eq + 1);
@@ -107,6 +111,9 @@ bool FaultPlan::Parse(const std::string& text, FaultPlan& out, std::string& erro
         } else if (key == "nak-next" && faults == &plan.toHost) {
             ok = ParseLong(value, number) && number <= 1000000;
             plan.nakNext = static_cast<int>(number);
+        } else if (key == "store-delay" && faults == &plan.toHost) {
+            ok = ParseLong(value, number) && number <= 600000;
+            plan.storage.delayMs = static_cast<unsigned>(number);
         } else if (key == "unplug-after" && faults == &plan.toHost) {
             ok = ParseLong(value, plan.unplugAfter);
         } else {

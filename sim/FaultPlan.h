@@ -28,6 +28,16 @@ struct ByteFaults {
     }
 };
 
+// Faults of the binary firmware loader while it stores a downloaded image (see
+// flash/BinaryLoader.h). The refusal and the power loss each hit one storage, the next one.
+struct StorageFaults {
+    bool nak = false;        // the image is refused (NAK) as if the flash could not be written
+    unsigned delayMs = 0;    // storing takes this long (status packets every second meanwhile)
+    bool powerLoss = false;  // power fails half way: silence for a second, then boot code
+
+    bool Any() const { return nak || delayMs > 0 || powerLoss; }
+};
+
 struct FaultPlan {
     uint64_t seed = 1;
     ByteFaults toHost;     // bytes the reader sends
@@ -35,10 +45,12 @@ struct FaultPlan {
     long unplugAfter = -1; // the line goes away once the reader has sent this many bytes
     int nakNext = 0;       // the next k commands are refused with NAK
     bool silent = false;   // the reader stops answering
+    StorageFaults storage;
 
     // "seed=7,drop-rate=0.01,corrupt-at=12,delay-at=3,delay-ms=40,nak-next=2,silent,
-    //  unplug-after=100"; keys naming the host's direction start with "host-"
-    //  ("host-drop-at=0"). Returns false with a reason on a bad key or value.
+    //  unplug-after=100,store-nak,store-delay=3000,power-loss"; keys naming the host's
+    //  direction start with "host-" ("host-drop-at=0"). Returns false with a reason on a bad
+    //  key or value.
     static bool Parse(const std::string& text, FaultPlan& out, std::string& error);
 };
 

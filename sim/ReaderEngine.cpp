@@ -14,6 +14,13 @@ bool IsTerminator(uint8_t byte)
 // A long-running simulator keeps only the recent past.
 constexpr size_t kTranscriptLimit = 20000;
 
+// What a reader's boot code understands: enough to load a new application.
+bool BootCodeKnows(const std::string& upperTag)
+{
+    return upperTag == "MSZAPP" || upperTag == "MSZBOT" || upperTag == "APPMSK" || upperTag == "ASYSTA" ||
+           upperTag == "232WRD";
+}
+
 }  // namespace
 
 ReaderEngine::ReaderEngine(ReaderProfile profile) : model_(std::move(profile))
@@ -57,10 +64,19 @@ void ReaderEngine::Poll()
         idleHook_();
     if (silent_ || state_ != State::Delegated || output_ == nullptr)
         return;
-    if (!delegate_->Poll(model_, *output_)) {
-        delegate_.reset();
-        state_ = State::Idle;
-    }
+    if (!delegate_->Poll(model_, *output_))
+        EndFrame();
+}
+
+void ReaderEngine::EndFrame()
+{
+    delegate_.reset();
+    state_ = State::Idle;
+    if (afterFrame_.empty())
+        return;
+    const std::string held = std::move(afterFrame_);
+    afterFrame_.clear();
+    Receive(held);
 }
 
 void ReaderEngine::ResetParser()
@@ -69,6 +85,7 @@ void ReaderEngine::ResetParser()
     text_.clear();
     batch_.clear();
     delegate_.reset();
+    afterFrame_.clear();
 }
 
 void ReaderEngine::Receive(const std::string& bytes)
@@ -82,10 +99,8 @@ void ReaderEngine::Receive(uint8_t byte)
     if (silent_)
         return;
     if (state_ == State::Delegated) {
-        if (output_ == nullptr || !delegate_->Feed(byte, model_, *output_)) {
-            delegate_.reset();
-            state_ = State::Idle;
-        }
+        if (output_ == nullptr || !delegate_->Feed(byte, model_, *output_))
+            EndFrame();
         return;
     }
     if (byte == kSyn) {
@@ -175,8 +190,9 @@ void ReaderEngine::AnswerProbe()
 }
 
 // SYN "N" frames carry a data text, ",", and a command name (after an optional ":address:").
-// Only the device type query is answered here; the boot-code and download commands of this
-// framing belong with firmware transfers. Unknown commands get no answer, as on an old reader.
+// The device type query is answered here; the boot-code and download commands of this
+// framing go to the firmware loader's handler. Unknown commands get no answer, as on an old
+// reader.
 void ReaderEngine::AnswerSynN(const std::string& text)
 {
     const size_t comma = text.rfind(',');
@@ -188,8 +204,14 @@ void ReaderEngine::AnswerSynN(const std::string& text)
     if (transcript_.size() >= kTranscriptLimit)
         transcript_.erase(transcript_.begin(), transcript_.begin() + kTranscriptLimit / 2);
     transcript_.push_back({"\x16N" + text, 0});
-    if (ToUpper(name) == "DEVICETYPE" && model_.Profile().deviceType > 0 && model_.Has(CapMatrix))
-        Emit("APP," + std::to_string(model_.Profile().deviceType) + "\r");
+    const std::string upperName = ToUpper(name);
+    if (upperName == "DEVICETYPE") {
+        if (model_.Profile().deviceType > 0 && model_.Has(CapMatrix))
+            Emit((model_.bootCode ? "BOOT," : "APP,") + std::to_string(model_.Profile().deviceType) + "\r");
+        return;
+    }
+    if (synNHandler_)
+        synNHandler_(upperName);
 }
 
 void ReaderEngine::AnswerBatch()
@@ -228,6 +250,10 @@ std::string ReaderEngine::AnswerCommand(const std::string& text, char separator)
     command.value = text.size() > 6 ? text.substr(6) : std::string();
     command.separator = separator;
 
+    if (model_.bootCode && !BootCodeKnows(command.upperTag)) {
+        logged = 0;
+        return std::string();
+    }
     if (nakRemaining_ > 0) {
         --nakRemaining_;
         logged = kNak;

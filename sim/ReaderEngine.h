@@ -13,7 +13,7 @@
 //    |  ignored        |                                  |  '.' '!' '&' '@' end the batch:
 //    |                 |                                  +----> answer every command --> Idle
 //    |                 |  'N'                                     (text over 8 KiB --> Idle)
-//    |                 +-------------> SynNText --- CR --> answer DEVICETYPE, else silent --> Idle
+//    |                 +-------------> SynNText --- CR --> DEVICETYPE, the SYN-N handler, else silent --> Idle
 //    |                 |  letter with a registered frame handler
 //    |                 +-------------> Delegated: bytes go to the handler until it is done
 //    +---------------- anything else
@@ -22,6 +22,11 @@
 // byte (ACK accepted, ENQ not present, NAK out of range) and the separator or terminator
 // that followed it. "?", "*" and "^" without a tag answer for every setting of the table.
 // Commands go to the first family (see families/MenuCommandFamily.h) that claims the tag.
+//
+// A reader running its boot code (ReaderModel::bootCode) answers the probe, DEVICETYPE with
+// "BOOT,n", the SYN-N handler's commands and only the menu commands a download needs (MSZAPP,
+// MSZBOT, APPMSK, ASYSTA, 232WRD); every other command goes unanswered, so a host cannot
+// identify it as a working reader.
 #pragma once
 
 #include "sim/ReaderModel.h"
@@ -83,6 +88,14 @@ public:
     void Delegate(std::shared_ptr<FrameHandler> handler);
     // Lets a frame handler that is in charge send what it produced without a new byte.
     void Poll();
+    // Bytes a handler held back while it was busy (a reader storing firmware still buffers
+    // what arrives): they are parsed as if just received once its frame has ended.
+    void ReceiveAfterFrame(const std::string& bytes) { afterFrame_ += bytes; }
+
+    // SYN-N commands beyond DEVICETYPE (firmware downloads): the handler gets the command name
+    // upper-cased, without data text or address, and returns true when it answered it.
+    using SynNHandler = std::function<bool(const std::string& upperName)>;
+    void SetSynNHandler(SynNHandler handler) { synNHandler_ = std::move(handler); }
 
     // Faults at the command level: the next k commands are refused with NAK whatever they
     // ask; a silent reader ignores everything it receives.
@@ -117,6 +130,7 @@ private:
     void ApplyPendingLine();
     std::string AnswerWholeTable(char mark, char separator);
     void Emit(const std::string& bytes);
+    void EndFrame();
 
     ReaderModel model_;
     ReaderOutput* output_ = nullptr;
@@ -124,6 +138,8 @@ private:
     size_t addedFamilies_ = 0;
     std::map<char, std::shared_ptr<FrameHandler>> frameHandlers_;
     std::shared_ptr<FrameHandler> delegate_;
+    std::string afterFrame_;
+    SynNHandler synNHandler_;
 
     State state_ = State::Idle;
     std::string text_;

@@ -58,6 +58,9 @@ public:
     bool beeperOn = true;
     bool updatesOn = true;       // MNUUPD1: changes take effect as they come
     bool radioUnlocked = false;  // QxRcCd. opens one write of BASEID or RADCOD
+    // Running its boot code instead of its application (after a flash that went wrong): it
+    // answers only the few commands that load a new application (see ReaderEngine).
+    bool bootCode = false;
 
     // Block transfers: what the host sent in the last completed transfer to the reader, and
     // what the reader sends when the host asks for data (a picture, a file).

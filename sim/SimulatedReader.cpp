@@ -20,6 +20,7 @@ SimulatedReader::SimulatedReader(ReaderProfile profile, SimClock* clock)
       clock_(clock != nullptr ? clock : &SteadySimClock::Instance())
 {
     engine_.SetOutput(this);
+    binary_ = BinaryLoader::Install(engine_, *hmodem_, clock_);
     std::string ignored;
     InstallPictureSupport(engine_, *hmodem_, PictureSupportOptions(), ignored);
 }
@@ -48,6 +49,7 @@ void SimulatedReader::SetFaults(const FaultPlan& plan)
     toReaderFaults_ = ByteFaultInjector(plan.toReader, plan.seed ^ 0x5A5A5A5A5A5A5A5Aull);
     engine_.NakNextCommands(plan.nakNext);
     engine_.SetSilent(plan.silent);
+    binary_->SetFaults(plan.storage);
     bytesToHost_ = 0;
     bytesFromHost_ = 0;
 }

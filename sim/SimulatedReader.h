@@ -17,6 +17,7 @@
 #include "sim/FaultPlan.h"
 #include "sim/ReaderEngine.h"
 #include "sim/SimClock.h"
+#include "sim/flash/BinaryLoader.h"
 #include "sim/flash/HexLoader.h"
 #include "sim/hmodem/HModemPeer.h"
 
@@ -45,6 +46,8 @@ public:
     std::string Scan(const std::string& code, const std::string& text);
     // The reader's hex firmware loader (see flash/HexLoader.h).
     HexLoader& Flash() { return *flash_; }
+    // The reader's binary firmware loader (see flash/BinaryLoader.h).
+    BinaryLoader& BinaryFlash() { return *binary_; }
 
     void SetPacing(bool on);
     bool Pacing() const { return pacing_; }
@@ -97,6 +100,7 @@ private:
     ReaderEngine engine_;
     std::shared_ptr<HModemPeer> hmodem_;
     std::shared_ptr<HexLoader> flash_;
+    std::shared_ptr<BinaryLoader> binary_;
     SimClock* clock_;
     bool pacing_ = false;
     bool plugged_ = true;

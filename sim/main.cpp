@@ -13,6 +13,7 @@
 #include "sim/SerialParameters.h"
 #include "sim/ScanOptions.h"
 #include "sim/capture/PictureSupport.h"
+#include "sim/flash/BinaryLoader.h"
 #include "sim/flash/HexLoader.h"
 
 #include <csignal>
@@ -50,10 +51,16 @@ int Usage(FILE* out, int code)
                  "  --link pty      attach through a pseudo-terminal (the only link)\n"
                  "  --pace          send answers at the reader's line speed\n"
                  "  --log           traffic log of both directions on stderr (kestrel-cli --trace's format)\n"
-                 "  --flash-out FILE  on exit, the last firmware flashed into the reader, as Intel hex\n"
+                 "  --flash-out FILE  on exit, the last firmware flashed into the reader: a hex loader's as\n"
+                 "                  Intel hex; a binary loader's application image byte for byte, and its\n"
+                 "                  boot code in FILE.boot\n"
                  "  --scene N       write the picture capture N shows (imagers) as PGM on standard output, and exit\n"
                  "  --faults LIST   e.g. seed=7,drop-rate=0.01,corrupt-at=5,delay-at=3,delay-ms=50,\n"
-                 "                  nak-next=2,silent,unplug-after=100 (host-drop-at=... for the host's bytes)\n"
+                 "                  nak-next=2,silent,unplug-after=100 (host-drop-at=... for the host's bytes);\n"
+                 "                  binary firmware storage: store-nak (the next image is refused with NAK),\n"
+                 "                  store-delay=MS (storing takes MS, a status packet every second),\n"
+                 "                  power-loss (the next storage fails half way: 1 s of silence, then the\n"
+                 "                  reader runs its boot code until an application is loaded)\n"
                  "  --emit LIST     send unasked events every second until the host speaks: text:TEXT, actsta,\n"
                  "                  trgevt, decres:TEXT, hpl, tagged, envelope, picture, bad-packet, bad-header\n"
                  "  --picture-fault cut|pause   pictures stop half way, or pause there for 2 s\n"
@@ -63,6 +70,15 @@ int Usage(FILE* out, int code)
                  "($KESTREL_PORT_REGISTRY, else $XDG_RUNTIME_DIR/kestrel/ports, else /tmp/kestrel-UID/ports).\n",
                  kScanUsage);
     return code;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size())
+        std::fprintf(stderr, "kestrel-sim: cannot write %s\n", path.c_str());
+    if (out && std::fclose(out) != 0)
+        std::fprintf(stderr, "kestrel-sim: cannot write %s\n", path.c_str());
 }
 
 int List()
@@ -198,6 +214,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
         return 1;
     }
+    // The binary loader (profiles with "flash binary") receives through the link's HModem peer.
+    const std::shared_ptr<BinaryLoader> binaryLoader = BinaryLoader::Install(engine, pty.HModem());
+    binaryLoader->SetFaults(options.faults.storage);
     if (!InstallPictureSupport(engine, pty.HModem(), pictures, error)) {
         std::fprintf(stderr, "kestrel-sim: %s\n", error.c_str());
         return 2;
@@ -215,13 +234,13 @@ int main(int argc, char** argv)
                      pty.SlavePath().c_str());
 
     const int result = pty.Run(g_stop);
-    if (!flashOut.empty() && flashLoader->Reboots() > 0) {
-        std::FILE* out = std::fopen(flashOut.c_str(), "wb");
-        const std::string text = flashLoader->IntelHexText();
-        if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size())
-            std::fprintf(stderr, "kestrel-sim: cannot write %s\n", flashOut.c_str());
-        if (out)
-            std::fclose(out);
+    if (!flashOut.empty()) {
+        if (flashLoader->Reboots() > 0)
+            WriteFile(flashOut, flashLoader->IntelHexText());
+        if (!binaryLoader->Application().empty())
+            WriteFile(flashOut, binaryLoader->Application());
+        if (!binaryLoader->BootCode().empty())
+            WriteFile(flashOut + ".boot", binaryLoader->BootCode());
     }
     if (registered)
         PortRegistry::Remove(registry, pty.SlavePath());

@@ -1,6 +1,7 @@
 #include "sim/flash/HexLoader.h"
 
 #include "sim/MenuCommand.h"
+#include "sim/flash/NewFirmware.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -161,23 +162,7 @@ void HexLoader::Reboot(ReaderModel& model, ReaderOutput& output)
     for (const auto& record : records_)
         if (record.size() > 5 && record[3] == 0x00)
             data.append(record.begin() + 4, record.end() - 1);
-    const std::string revQx = model.Profile().revQx;
-    int revision = std::atoi(revQx.substr(revQx.size() - 3).c_str()) + 1;
-    const auto mark = data.find("KSTREV=");
-    if (mark != std::string::npos && mark + 10 <= data.size()) {
-        const std::string digits = data.substr(mark + 7, 3);
-        if (std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            revision = std::atoi(digits.c_str());
-    }
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "%03d", revision % 1000);
-    model.SetRevisionText(revQx.substr(0, revQx.size() - 3) + tail);
-    // New firmware in a cordless reader starts with the factory base id and country code.
-    if (model.Has(CapWireless)) {
-        for (const char* tag : { "BASEID", "RADCOD" })
-            if (SettingState* setting = model.Find(tag))
-                setting->values.assign(setting->values.size(), setting->profile.defaultValue);
-    }
+    StartNewFirmware(model, data);
     model.SetLine(lineBefore_);
     output.LineChanged(lineBefore_);
 }

@@ -13,6 +13,10 @@ tables   4
 caps     matrix aztec image pdf tables
 image    1280 1024
 devicetype 9
+flash    binary
+msz_app  786432
+msz_bot  16384
+appmsk   22
 
 setting 232BDR range=300|600|1200|2400|4800|9600|19200|38400|57600|115200| default=115200 values=57600 global
 setting 232PAR range=N|E|O|M|S| default=N values=N global
@@ -128,3 +132,5 @@ setting REVINF range=0-0 default=0 values=0 action
 # Settings no tab row describes (they land on the extra page).
 setting GRPSEL range=0-3 default=0 values=0
 setting IMGEXP range=1-7874 default=7874 values=7874,7874,3000,7874
+# Whether a firmware download is confirmed once stored (the host sets it for the download).
+setting ASYSTA range=0-1 default=0 values=0 global
