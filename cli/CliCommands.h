@@ -98,9 +98,12 @@ inline constexpr CliCommand kCliCommands[] = {
       "what a firmware file is (records, signature, device types, keywords, description) and whether a flash "
       "would take it (exit 1 when refused); no reader needed",
       RunFirmware },
-    { "flash", "FILE [--boot --yes] [--dry-run] [--retries N] [--json]",
+    { "flash", "FILE [--boot --yes] [--dry-run] [--retries N] [--model=NAME] [--json]",
       "write a firmware file (hex, or a binary image) into the reader and report the revisions before and after "
-      "(--dry-run: every check, nothing written; without a terminal Retry is answered at most N times, default 2)",
+      "(--dry-run: every check, nothing written; without a terminal Retry is answered at most N times, default 2; "
+      "--model: the model of a reader that cannot identify itself, e.g. one left in its loader). "
+      "With --port/--device given more than once, all readers at the same time: one summary line per port, exit 1 "
+      "when any failed",
       RunFlash },
     { "rules", "FILE.kst [--table=N | --aux] [--json]",
       "the prefix/suffix and data-format lists as the editor pages show them, and their six settings", RunRules },

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ConsoleHost;
@@ -25,6 +26,9 @@ struct CliOptions {
     std::optional<std::string> dataFolder;         // --data DIR
     std::optional<int> port;                       // --port N
     std::optional<std::string> devicePath;         // --device PATH
+    // Every --port N and --device PATH in the order given, as "--port"/"--device" and the
+    // value: more than one names a fleet of readers (only flash takes that).
+    std::vector<std::pair<std::string, std::string>> readers;
     std::optional<std::string> tracePath;          // --trace FILE
     bool json = false;                             // --json
     bool quiet = false;                            // --quiet

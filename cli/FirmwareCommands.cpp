@@ -170,12 +170,16 @@ int RunFirmware(CliContext& context)
 
 #include "app/StartupModel.h"
 #include "catalog/CDeviceName.h"
+#include "catalog/DeviceCatalog.h"
 #include "cli/CliPort.h"
 #include "cli/ConsoleHost.h"
+#include "cli/FleetFlash.h"
 #include "device/CDevice.h"
 #include "device/DeviceFactory.h"
 
+#include <cctype>
 #include <chrono>
+#include <optional>
 
 namespace {
 
@@ -214,8 +218,25 @@ private:
     int retriesLeft_;
 };
 
+// The visible catalog row of a product name, without regard to case; -1 when none.
+int CatalogRowOfModel(const std::string& name)
+{
+    const DeviceCatalog& catalog = TheDeviceCatalog();
+    auto lower = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    const std::string wanted = lower(name);
+    for (int row = 0; row < catalog.RowCount(); ++row)
+        if (catalog.IsVisible(row) && lower(catalog.Field(row, CatalogColumn::ProductName)) == wanted)
+            return row;
+    return -1;
+}
+
 struct Identity {
     bool found = false;
+    bool chosenByHand = false; // the reader gave no identity; the user named its model
     std::string model;
     std::string revisionText;
     int revision = -1;
@@ -231,8 +252,11 @@ Identity Identify(CliContext& context, CSerComm& port, std::unique_ptr<CDevice>*
         return identity;
     identity.found = true;
     identity.model = finder->DeviceName().ProductName();
-    identity.revision = finder->DeviceName().revision;
-    identity.revisionText = finder->DeviceName().baseNumber + "-" + std::to_string(identity.revision);
+    identity.chosenByHand = finder->DeviceName().revision == CDeviceName::kChosenByHand;
+    identity.revision = identity.chosenByHand ? -1 : finder->DeviceName().revision;
+    identity.revisionText = identity.chosenByHand
+        ? std::string("unknown (model chosen by hand)")
+        : finder->DeviceName().baseNumber + "-" + std::to_string(identity.revision);
     if (keep)
         *keep = std::move(finder);
     return identity;
@@ -255,6 +279,7 @@ int RunFlash(CliContext& context)
         }
         retries = static_cast<int>(value);
     }
+    const std::optional<std::string> model = options.TakeValue("--model");
     if (!context.NoUnknownOptions())
         return ExitUsage;
     if (options.arguments.size() != 1) {
@@ -265,9 +290,25 @@ int RunFlash(CliContext& context)
         std::cerr << "kestrel-cli flash: --boot can leave the reader unusable; confirm with --yes\n";
         return ExitUsage;
     }
+    if (model && context.host.deviceChoice) {
+        std::cerr << "kestrel-cli flash: give --model or --choose-device, not both\n";
+        return ExitUsage;
+    }
     const std::string path = options.arguments[0];
     if (!context.Start())
         return ExitStartupFailed;
+    // A reader that answers but cannot tell what it is (one left in its loader or boot code
+    // by an interrupted flash) is named by the user: the device chooser gets that row.
+    if (model) {
+        const int row = CatalogRowOfModel(*model);
+        if (row < 0) {
+            std::cerr << "kestrel-cli flash: no reader model \"" << *model << "\" (see 'kestrel-cli devices')\n";
+            return ExitUsage;
+        }
+        context.host.deviceChoice = row;
+    }
+    if (options.readers.size() > 1)
+        return RunFleetFlash(context, FleetFlashRequest { path, boot, dryRun, retries });
 
     // The file first: a file that would be refused never costs a connect.
     const FirmwareSummary summary = Describe(path);
@@ -326,8 +367,10 @@ int RunFlash(CliContext& context)
             .Key("milliseconds").Number(static_cast<long long>(seconds * 1000))
             .Key("dryRun").Bool(dryRun)
             .Key("ok").Bool(ok)
-            .Key("result").String(result)
-            .EndObject();
+            .Key("result").String(result);
+        if (before.chosenByHand)
+            json.Key("chosenByHand").Bool(true);
+        json.EndObject();
         std::cout << json.Text() << '\n';
     } else {
         std::cout << "Model: " << before.model << "\nRevision before: " << before.revisionText << "\n";

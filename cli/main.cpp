@@ -27,6 +27,8 @@ void PrintUsage(std::ostream& out)
            "  --data DIR          take TabFile.Dat and the device catalog from DIR\n"
            "  --port N            serial port number (COMN)\n"
            "  --device PATH       serial device path\n"
+           "                      (flash takes --port and --device more than once: every reader at the same\n"
+           "                      time, a summary line each, exit 1 when any failed)\n"
            "  --json              print results as JSON\n"
            "  --trace FILE        log every byte on the reader's line, and each change of line settings, into FILE\n"
            "  --yes, --no         answer questions with the positive or negative button\n"
@@ -85,10 +87,12 @@ bool Parse(int argc, char** argv, CliOptions& options, ConsoleHost& host)
                 return false;
             }
             options.port = port;
+            options.readers.emplace_back("--port", value);
         } else if (arg == "--device") {
             if (!needValue("--device"))
                 return false;
             options.devicePath = value;
+            options.readers.emplace_back("--device", value);
         } else if (arg == "--choose-device") {
             int row = 0;
             if (!needValue("--choose-device"))
@@ -122,9 +126,16 @@ bool Parse(int argc, char** argv, CliOptions& options, ConsoleHost& host)
             options.arguments.push_back(arg);
         }
     }
-    if (options.port && options.devicePath) {
-        std::cerr << "kestrel-cli: give --port or --device, not both\n";
-        return false;
+    // flash writes one file into many readers at once; every other command talks to one.
+    if (options.command != "flash") {
+        if (options.port && options.devicePath) {
+            std::cerr << "kestrel-cli: give --port or --device, not both\n";
+            return false;
+        }
+        if (options.readers.size() > 1) {
+            std::cerr << "kestrel-cli: give one --port or --device (only flash takes several)\n";
+            return false;
+        }
     }
     host.quiet = options.quiet;
     return true;
