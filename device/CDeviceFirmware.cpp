@@ -208,8 +208,15 @@ bool CDevice::FlashHexFile(const std::string& path, std::string& resultText)
         window->SetPosition(static_cast<int>(file.size() / 100));
 
     std::string enterFlash, flashSettings, afterFlash;
-    if (!GetFlashLineSetup(enterFlash, flashSettings, afterFlash))
-        return fail(kNoResponse);
+    if (!GetFlashLineSetup(enterFlash, flashSettings, afterFlash)) {
+        // A reader that answered the probe but neither its identity nor the flash rate query,
+        // and whose model the user named, is taken to be one an interrupted flash left in its
+        // loader: the loader listens on the line it answered on and takes records as they come.
+        if (m_DeviceName.revision != CDeviceName::kChosenByHand || !m_pSerComm->GetCurrentSettings(flashSettings))
+            return fail(kNoResponse);
+        enterFlash.clear();
+        afterFlash = std::string { SYN, 'I', CR };
+    }
     m_pSerComm->WriteByte(EorByte());
     m_pSerComm->DrainInput(kEorDrainMs);
     m_pSerComm->WriteText(enterFlash);
