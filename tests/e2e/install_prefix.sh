@@ -23,12 +23,14 @@ for file in bin/kestrel bin/kestrel-cli bin/kestrel-sim lib/libstripe32.so.1 inc
     share/man/man1/kestrel-cli.1.gz share/man/man1/kestrel-sim.1.gz \
     share/bash-completion/completions/kestrel-cli share/doc/kestrel/copyright \
     share/applications/kestrel.desktop share/mime/packages/kestrel.xml \
-    share/icons/hicolor/scalable/apps/kestrel.svg; do
+    share/icons/hicolor/scalable/apps/kestrel.svg share/kestrel/help/kestrel-help.html; do
     [ -e "$p/$file" ] || fail "$file is not installed"
 done
 [ "$(readlink "$p/lib/libstripe32.so")" = libstripe32.so.1 ] || fail "libstripe32.so does not link to the .so.1"
 [ -f "$(readlink -f "$p/lib/libstripe32.so.1")" ] || fail "libstripe32.so.1 dangles"
 grep -q 'SONAME.*\[libstripe32\.so\.1\]' <<<"$(readelf -d "$p/lib/libstripe32.so.1")" || fail "no SONAME libstripe32.so.1"
+xmllint --html --noout "$p/share/kestrel/help/kestrel-help.html" 2>"$work/err" || fail "the help is not valid HTML"
+grep -q 'Connect To Device' "$p/share/kestrel/help/kestrel-help.html" || fail "the installed help has no contents"
 ls "$p"/share/kestrel/profiles/*.profile >/dev/null 2>&1 || fail "no simulator profiles"
 for program in kestrel kestrel-cli kestrel-sim; do
     if readelf -d "$p/bin/$program" | grep -E 'R(UN)?PATH' | grep -qE "$build|$source"; then
