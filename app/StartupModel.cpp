@@ -24,6 +24,7 @@ void StartupModel::Configure(const StartupOptions& options)
     const int advanced = options.advancedUserPrivileges
         ? *options.advancedUserPrivileges
         : UserProfile::GetInt("Settings", "AdvancedUserPrivileges", 0);
+    advancedUserPrivileges_ = advanced;
     vendor_.Load(store_, options.currentDirectory, advanced);
 
     std::string folder;

@@ -53,6 +53,8 @@ public:
     bool Run(const StartupOptions& options);
 
     const VendorSettings& Vendor() const { return vendor_; }
+    // The per-user "AdvancedUserPrivileges" start-up used (1: the dangerous entries are shown).
+    int AdvancedUserPrivileges() const { return advancedUserPrivileges_; }
     const UserPreferences& Preferences() const { return preferences_; }
     // "" (current folder) or a folder ending in a separator.
     const std::string& ProgramFolderPath() const { return programFolder_; }
@@ -64,6 +66,7 @@ private:
     DeviceCatalog& catalog_;
     TabDefinitions& tabs_;
     VendorSettings vendor_;
+    int advancedUserPrivileges_ = 0;
     UserPreferences preferences_;
     std::string programFolder_;
     bool catalogLoaded_ = false;

@@ -116,6 +116,11 @@ std::unique_ptr<CDevice> CDevice::FindDeviceForFirmware(std::string& resultText)
     device->m_LinkCode = m_LinkCode;
     device->m_EorText = m_EorText;
     device->m_UseCts = m_UseCts;
+    // The new object goes on with what this one's command processor learnt of the reader
+    // (its device type, whether it runs boot code, the address switch), on its own channel.
+    auto handler = std::make_unique<HCOMMAND_PROCESSOR>(*m_pCommandHandler);
+    handler->Rebind(device.get(), device.get());
+    device->m_pCommandHandler = std::move(handler);
     if (window)
         window->Hide();
     return device;

@@ -49,19 +49,7 @@ std::string CMatrixDevice::GetDefaultsCommand()
     return "DEFALT;";
 }
 
-bool CMatrixDevice::LoadFirmwareFromFile(std::string& resultText, int, bool* hexPath, bool, bool)
-{
-    if (hexPath)
-        *hexPath = false;
-    FirmwareNotAvailable(resultText);
-    return false;
-}
-
-bool CMatrixDevice::LoadBootCodeFromFile(std::string& resultText, int, bool)
-{
-    FirmwareNotAvailable(resultText);
-    return false;
-}
+// LoadFirmwareFromFile and LoadBootCodeFromFile: CMatrixFirmware.cpp.
 
 bool CMatrixDevice::GetFlashLineSetup(std::string& enterFlash, std::string& flashSettings, std::string& afterFlash)
 {

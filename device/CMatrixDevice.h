@@ -24,4 +24,10 @@ public:
     bool IsImageCapable() const override { return true; }
     // While a capture runs in capture mode the small image window stays away.
     bool IsCaptureModeOn() const override;
+
+private:
+    // Binary firmware (CMatrixFirmware.cpp): the file dialog, the window, the file read, then
+    // the download on the command processor.
+    bool DownloadBinaryFile(std::string& resultText, bool bootCode, int compressionMode, bool optionA, bool optionB,
+                            bool waitForReader);
 };

@@ -220,6 +220,28 @@ public:
     HCODE_MODE FlashImageMode() const { return m_FlashImageMode; }
     static HCODE_MODE ModeFromPassword(bool bootCode, const std::string& password);
 
+    // ---- firmware downloads (HCOMMAND_PROCESSOR_DOWNLOAD.cpp) --------------------------------
+    // An application image into the reader: size, device-type and application-kind checks,
+    // then the image over HModem and the wait for the reader to confirm that it stored it.
+    // optionA: ASYSTA1 and a storage confirmation awaited (off: ASYSTA0, none awaited);
+    // optionB: NEWAPP (off: NEWAPPRAM). The reader's word format and ASYSTA come back after
+    // the transfer whatever its outcome. `resultText` gets the outcome text.
+    bool DownloadApplication(const unsigned char* image, unsigned length, unsigned compressionMode, bool optionA,
+                             bool optionB, HSTRING* resultText);
+    // Boot code: size and device-type checks, SETBOOTCODEDOWNLOADMODE, then NEWBOOT over HModem.
+    bool DownloadBootCode(const unsigned char* image, unsigned length, unsigned compressionMode, bool waitForReader,
+                          HSTRING* resultText);
+    // Limits for readers that give no usable MSZAPP / MSZBOT answer.
+    static constexpr unsigned kDefaultApplicationLimit = 917504;
+    static constexpr unsigned kDefaultBootCodeLimit = 16384;
+    // Takes over another processor's state (what the probe learnt, the address, the sink)
+    // on a channel and status of its own: a device object made for a flash works on.
+    void Rebind(HCOMM* channel, HTRANSFER_STATUS* status)
+    {
+        m_Channel = channel;
+        m_Status = status;
+    }
+
     // ---- pictures --------------------------------------------------------------------------
     void SetCaptureMode(bool on) { m_CaptureMode = on; }
     bool IsCaptureModeOn() const { return m_CaptureMode; }
@@ -254,6 +276,11 @@ protected:
     void ReceiveJpeg(HSTRING& decoded);
     void ReceiveTaggedBlock(const HSTRING& prefix, bool envelope);
     void DeliverPicture(int code, const char* text, const HIMAGE& image);
+    // Download helpers: a size limit answered by a query ("MSZAPP"), the DEVICETYPE reply
+    // taken apart, and the wait for storage confirmations.
+    unsigned QuerySizeLimit(const char* tag, unsigned fallback);
+    bool QueryDeviceType(unsigned& type, bool& bootMode, bool& answered);
+    bool WaitForStorage(int confirmations, HSTRING& resultText);
 
     HPROCESSOR_EVENTS* m_Events = nullptr;
     HDECODED_CONVERSION m_Conversion;

@@ -179,6 +179,10 @@ void CMainFrame::BuildMenus()
                "Write all settings for all tables to the device.", "Write All Tables");
     AddCommand(device, Command::WriteFirmware, "Write New &Firmware into Device",
                "Writes new firmware into the connected device", "Write Firmware into Device");
+    // New boot code can leave a reader unusable for good: only privileged users see the entry.
+    AddCommand(device, Command::WriteBootCode, "Write New &Boot Code into Device",
+               "Writes new boot code into the connected device", "Write Boot Code into Device")
+        ->setVisible(app_.Startup().AdvancedUserPrivileges() == 1);
     device->addSeparator();
     AddCommand(device, Command::DetectDevice, "&Detect New Device", "Search for a connected device", "Detect Device");
     AddCommand(device, Command::OfflineConfigure, "&Offline Configure",
@@ -211,6 +215,7 @@ void CMainFrame::BuildMenus()
 
     connect(actions_[Command::Open], &QAction::triggered, this, &CMainFrame::OnOpen);
     connect(actions_[Command::WriteFirmware], &QAction::triggered, this, &CMainFrame::WriteNewFirmware);
+    connect(actions_[Command::WriteBootCode], &QAction::triggered, this, &CMainFrame::WriteNewBootCode);
     connect(actions_[Command::Save], &QAction::triggered, this, &CMainFrame::SaveDocument);
     connect(actions_[Command::SaveAs], &QAction::triggered, this, &CMainFrame::SaveDocumentAs);
     connect(actions_[Command::Preferences], &QAction::triggered, this, &CMainFrame::Preferences);
@@ -327,6 +332,7 @@ void CMainFrame::UpdateCommandStates()
     actions_[Command::WriteSettings]->setEnabled(document_.CanWriteCurrentTable());
     actions_[Command::WriteAllTables]->setEnabled(document_.CanWriteAllTables());
     actions_[Command::WriteFirmware]->setEnabled(true);
+    actions_[Command::WriteBootCode]->setEnabled(true);
     actions_[Command::PrintCloning]->setEnabled(true);
     actions_[Command::PrintKestrelBarcode]->setEnabled(true);
     actions_[Command::DataEditingWizards]->setEnabled(document_.CanUseWizards());

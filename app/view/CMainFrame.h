@@ -32,7 +32,7 @@ class QPrinter;
 enum class Command {
     Open, Save, SaveAs, PrintConfiguration, PrintCloning, PrintKestrelBarcode, PrintPreview, PrintSetup, Preferences,
     Exit, Cut, Copy, Paste, FileDescription, ViewToolbar, ViewStatusBar, WriteSettings, WriteAllTables,
-    WriteFirmware, DetectDevice, OfflineConfigure, DataEditingWizards, WriteRadioFirmware, NextPage, PrevPage,
+    WriteFirmware, WriteBootCode, DetectDevice, OfflineConfigure, DataEditingWizards, WriteRadioFirmware, NextPage, PrevPage,
     About, HelpTopics, ExportReport, CommunicationLog
 };
 
@@ -84,7 +84,8 @@ public:
     // "Write New Firmware into Device": validation, the flash, its result, then the start-up
     // choice (CMainFrameFirmware.cpp).
     void WriteNewFirmware();
-    bool LoadFirmwareIntoDevice();
+    bool LoadFirmwareIntoDevice(bool bootCode = false);
+    void WriteNewBootCode();
     bool OpenDocument(const std::string& path);
     // Save and Save As need a device object: without one there is nothing to write.
     bool CanSave() const;

@@ -1,6 +1,6 @@
-// The main window's firmware commands: "Write New Firmware into Device" and the start-up
-// choice's "Flash Firmware". Both load with the user's compression preference; the result
-// text, when there is one, is shown in a box.
+// The main window's firmware commands: "Write New Firmware into Device", the privileged
+// "Write New Boot Code into Device" and the start-up choice's "Flash Firmware". All load with
+// the user's compression preference; the result text, when there is one, is shown in a box.
 
 #include "app/UserPreferences.h"
 #include "app/view/CKestrelApp.h"
@@ -30,7 +30,7 @@ private:
 
 } // namespace
 
-bool CMainFrame::LoadFirmwareIntoDevice()
+bool CMainFrame::LoadFirmwareIntoDevice(bool bootCode)
 {
     StoredFirmwareFolders folders(app_.Store(), UserPreferences::SettingsKey(app_.Startup().Vendor().companyRegKey));
     InstallFirmwareFolders(&folders);
@@ -43,7 +43,10 @@ bool CMainFrame::LoadFirmwareIntoDevice()
         device = &searcher;
     }
     std::string result;
-    const bool ok = device->LoadFirmwareEx(result, app_.Preferences().codeCompression, nullptr, true, true);
+    const int compression = app_.Preferences().codeCompression;
+    // Boot code is confirmed by the reader once stored: nobody should power it off before.
+    const bool ok = bootCode ? device->LoadBootCodeEx(result, compression, true)
+                             : device->LoadFirmwareEx(result, compression, nullptr, true, true);
     InstallFirmwareFolders(nullptr);
     if (!result.empty())
         ShowMessage(result);
@@ -57,5 +60,13 @@ void CMainFrame::WriteNewFirmware()
     if (!document_.ValidationGate())
         return;
     LoadFirmwareIntoDevice();
+    ShowStartupChoice();
+}
+
+void CMainFrame::WriteNewBootCode()
+{
+    if (!document_.ValidationGate())
+        return;
+    LoadFirmwareIntoDevice(true);
     ShowStartupChoice();
 }

@@ -49,6 +49,37 @@ private slots:
         QVERIFY(bench.Frame().CanFlashFirmware());
     }
 
+    // Only a privileged user sees the boot-code entry, and both warnings stand between it
+    // and the reader: their preselected Cancel ends the flow before any file is asked for.
+    void BootCodeEntryIsPrivilegedAndGuarded()
+    {
+        for (int privileges : { 0, 1 }) {
+            GuiBench bench("5620sr");
+            bench.advancedUserPrivileges = privileges;
+            QVERIFY(bench.Start());
+            QAction* boot = bench.Frame().Action(Command::WriteBootCode);
+            QCOMPARE(boot->isVisible(), privileges == 1);
+            QCOMPARE(boot->text(), QStringLiteral("Write New &Boot Code into Device"));
+        }
+        GuiBench bench("5620sr");
+        bench.advancedUserPrivileges = 1;
+        QVERIFY(bench.Start());
+        bench.Frame().LoadFirmwareIntoDevice(true);
+        QVERIFY(bench.SawMessage("Boot downloading is dangerous!!  If anything goes wrong in this process, your "
+                                 "reader will be permanently disabled.\r\n\r\nDo you really want to continue?"));
+        QCOMPARE(bench.messages.front().defaultButton, 1);
+        int fileRequests = 0;
+        bench.App().Host().SetFileHook([&](const FileRequest&, std::string&) {
+            ++fileRequests;
+            return false;
+        });
+        bench.messages.clear();
+        bench.answers = { MsgAnswer::Ok, MsgAnswer::Cancel };
+        bench.Frame().LoadFirmwareIntoDevice(true);
+        QVERIFY(bench.SawMessage("Are you sure that you really want to do this?"));
+        QCOMPARE(fileRequests, 0);
+    }
+
     void FlashShowsTheResultAndTheReaderRunsTheNewRevision()
     {
         GuiBench bench("3800lr");

@@ -51,7 +51,7 @@ bool GuiBench::Start()
     AppOptions options;
     options.startup.dataFolder = KESTREL_SOURCE_DATA_DIR;
     options.startup.currentDirectory = dir_.path().toStdString();
-    options.startup.advancedUserPrivileges = 0;
+    options.startup.advancedUserPrivileges = advancedUserPrivileges;
     options.showStartupChoice = false;
     options.waitForSplash = false;
     options.portPath = portPath_;

@@ -43,6 +43,8 @@ public:
     explicit GuiBench(MachinePorts machine);
     ~GuiBench();
 
+    // The profile's "AdvancedUserPrivileges" for Start (0: an ordinary user).
+    int advancedUserPrivileges = 0;
     bool Start();
     CKestrelApp& App() { return *app_; }
     CMainFrame& Frame();
