@@ -125,7 +125,11 @@ bool BinaryLoader::Feed(uint8_t byte, ReaderModel& model, ReaderOutput& output)
             held_ += static_cast<char>(byte);
         return Continue(model, output);
     case Phase::Off:
-        return Continue(model, output);
+        if (Continue(model, output))
+            return true;
+        // Power came back before this byte: the boot code reads it.
+        engine_.ReceiveAfterFrame(std::string(1, static_cast<char>(byte)));
+        return false;
     case Phase::Idle:
         break;
     }

@@ -214,6 +214,13 @@ TEST(FaultList, ParsesTheCommandLineForm)
     EXPECT_EQ(plan.nakNext, 2);
     EXPECT_TRUE(plan.silent);
     EXPECT_EQ(plan.unplugAfter, 50);
+    EXPECT_FALSE(plan.storage.Any());
+    ASSERT_TRUE(FaultPlan::Parse("store-nak,store-delay=2500,power-loss", plan, error)) << error;
+    EXPECT_TRUE(plan.storage.nak);
+    EXPECT_EQ(plan.storage.delayMs, 2500u);
+    EXPECT_TRUE(plan.storage.powerLoss);
     EXPECT_FALSE(FaultPlan::Parse("drop-rate=2", plan, error));
     EXPECT_FALSE(FaultPlan::Parse("explode", plan, error));
+    EXPECT_FALSE(FaultPlan::Parse("host-store-delay=5", plan, error));
+    EXPECT_FALSE(FaultPlan::Parse("store-delay=600001", plan, error));
 }
