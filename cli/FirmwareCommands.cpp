@@ -308,7 +308,7 @@ int RunFlash(CliContext& context)
         context.host.deviceChoice = row;
     }
     if (options.readers.size() > 1)
-        return RunFleetFlash(context, FleetFlashRequest { path, boot, dryRun, retries });
+        return RunFleetFlash(context, FleetFlashRequest { path, boot, dryRun, retries, Describe(path).refusal });
 
     // The file first: a file that would be refused never costs a connect.
     const FirmwareSummary summary = Describe(path);

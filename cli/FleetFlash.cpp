@@ -443,7 +443,10 @@ void PrintSummary(const std::vector<Child>& children, const FleetFlashRequest& r
     std::printf("%-*s  %-*s  %-11s  %7s  %s\n", static_cast<int>(portWidth), "Port", static_cast<int>(modelWidth),
                 "Model", "Revision", "Seconds", "Result");
     for (const auto& child : children) {
-        const std::string revisions = RevisionText(child.revisionBefore) + " -> " + RevisionText(child.revisionAfter);
+        // A dry run changes nothing, so there is no revision after.
+        const std::string revisions = request.dryRun
+            ? RevisionText(child.revisionBefore)
+            : RevisionText(child.revisionBefore) + " -> " + RevisionText(child.revisionAfter);
         std::printf("%-*s  %-*s  %-11s  %7.1f  %s%s\n", static_cast<int>(portWidth), child.label.c_str(),
                     static_cast<int>(modelWidth), child.model.c_str(), revisions.c_str(), child.milliseconds / 1000.0,
                     child.ok ? "" : "FAILED: ", OneLine(child.result).c_str());
@@ -469,6 +472,19 @@ int RunFleetFlash(CliContext& context, const FleetFlashRequest& request)
                 std::cerr << "kestrel-cli flash: " << children[i].label << " is named twice\n";
                 return ExitUsage;
             }
+    if (!request.refusal.empty()) {
+        // Every child would connect only to be refused the same file.
+        if (context.options.json) {
+            JsonWriter writer;
+            writer.BeginObject().Key("file").String(request.file).Key("dryRun").Bool(request.dryRun)
+                .Key("ok").Bool(false).Key("result").String(request.refusal).Key("readers").BeginArray().EndArray()
+                .EndObject();
+            std::cout << writer.Text() << '\n';
+        } else {
+            std::cout << "Result: " << request.refusal << "\nNo reader was touched\n";
+        }
+        return ExitFailed;
+    }
     std::cout.flush();
     std::cerr.flush();
     for (auto& child : children) {

@@ -12,6 +12,9 @@ struct FleetFlashRequest {
     bool boot = false;
     bool dryRun = false;
     int retries = 2;
+    // Why the file would be refused whatever the reader ("" when it would be taken): then no
+    // reader is touched at all.
+    std::string refusal;
 };
 
 // Runs the children, prints the summary (text, or JSON with --json) and returns ExitOk when

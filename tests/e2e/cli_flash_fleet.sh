@@ -100,6 +100,18 @@ assert second["port"] == sys.argv[3] and not second["ok"] and second["signal"] =
 assert second["result"].startswith("Failed: the flash of this port was ended by signal 9"), second
 PY
 
+# A dry run checks every reader and changes none; a corrupt file is refused before any reader.
+"$cli" --quiet --device "$good1" --device "$good2" flash "$work/app.hex" --dry-run >"$work/dry.txt" 2>"$work/err" \
+    || fail "fleet dry run"
+grep -Eq "^$good1 +Kestrel 3800 Linear Imager +42 .* Dry run: " "$work/dry.txt" || fail "dry run line"
+grep -qx "2 of 2 readers passed every check" "$work/dry.txt" || fail "dry run count"
+sed 's/^:10006000/:10006001/' "$work/app.hex" >"$work/bad.hex"
+if "$cli" --quiet --device "$good1" --device "$good2" flash "$work/bad.hex" >"$work/bad.txt" 2>"$work/err"; then
+    fail "a corrupt file was flashed"
+fi
+grep -q "^Result: The selected file is corrupt" "$work/bad.txt" && grep -qx "No reader was touched" "$work/bad.txt" \
+    || fail "corrupt file refusal"
+
 # Repeated readers are for flash only, and one port named twice is refused.
 set +e
 "$cli" --device "$good1" --device "$good2" detect >/dev/null 2>"$work/err"; [ $? -eq 3 ] || fail "detect took two readers"
