@@ -44,8 +44,8 @@ bool CMainFrame::LoadFirmwareIntoDevice(bool bootCode)
     }
     std::string result;
     const int compression = app_.Preferences().codeCompression;
-    // Boot code is confirmed by the reader once stored: nobody should power it off before.
-    const bool ok = bootCode ? device->LoadBootCodeEx(result, compression, true)
+    // The reader says nothing more once the boot code is in, so the transfer's end is its end.
+    const bool ok = bootCode ? device->LoadBootCodeEx(result, compression, false)
                              : device->LoadFirmwareEx(result, compression, nullptr, true, true);
     InstallFirmwareFolders(nullptr);
     if (!result.empty())
