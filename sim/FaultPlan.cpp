@@ -19,6 +19,9 @@ std::vector<ByteFaultInjector::Byte> ByteFaultInjector::Apply(const uint8_t* dat
 {
     std::vector<Byte> out;
     out.reserve(count);
+    // A stall holds back the rest of this piece of output only: the line catches up once the
+    // stall is over, so the reader does not answer ever later as stalls add up.
+    uint64_t delay = 0;
     for (size_t i = 0; i < count; ++i) {
         const long index = static_cast<long>(seen_++);
         // Draw every number every time, so one fault's rate does not shift another's bytes.
@@ -32,8 +35,8 @@ std::vector<ByteFaultInjector::Byte> ByteFaultInjector::Apply(const uint8_t* dat
         if (index == faults_.corruptAt || corruptDraw < faults_.corruptRate)
             value ^= pattern;
         if (index == faults_.delayAt || delayDraw < faults_.delayRate)
-            delay_ += uint64_t(faults_.delayMs) * 1000;
-        out.push_back({value, delay_});
+            delay += uint64_t(faults_.delayMs) * 1000;
+        out.push_back({value, delay});
     }
     return out;
 }

@@ -70,7 +70,7 @@ class ByteFaultInjector {
 public:
     struct Byte {
         uint8_t value;
-        uint64_t delayMicros;  // extra time before this byte, already including earlier delays
+        uint64_t delayMicros;  // extra time before this byte, including earlier delays of the same call
     };
 
     ByteFaultInjector() : random_(1) {}
@@ -83,5 +83,4 @@ private:
     ByteFaults faults_;
     FaultRandom random_;
     uint64_t seen_ = 0;
-    uint64_t delay_ = 0;
 };
