@@ -111,7 +111,7 @@ protected:
     }
 
     // Transmits `image` after the SYN-N start command; returns HMODEM's result.
-    int Send(const std::string& command, const std::string& image, unsigned mode)
+    int Send(const std::string& command, const std::string& image, unsigned mode, bool waitForFinish = false)
     {
         HMODEM modem(comm.get(), &status, nullptr);
         modem.ByteTimeOut = 100;
@@ -120,8 +120,8 @@ protected:
         modem.FinalTimeOut = 1;
         const std::string start = "\x16N," + command + "\r";
         return modem.Transmit(reinterpret_cast<const unsigned char*>(image.data()), unsigned(image.size()),
-                              reinterpret_cast<const unsigned char*>(start.data()), unsigned(start.size()), false,
-                              true, mode);
+                              reinterpret_cast<const unsigned char*>(start.data()), unsigned(start.size()),
+                              waitForFinish, true, mode);
     }
 
     // Everything the reader sends until it has been quiet for `quietMs`.
@@ -340,12 +340,16 @@ TEST_F(BinaryLoaderTest, BootCodeIsStoredApartAndNeverConfirmed)
         const char* what;
         std::string image;
         bool stored;
+        bool waitForFinish;
+        int result;
     };
     const Case cases[] = {
-        { "own device type", BootImage(7, 1024), true },
-        { "other device type", BootImage(9, 1000), false },
-        { "too large", BootImage(7, 1025), false },
-        { "an application", Application({ 7 }, { "CORDED" }, "", 1000), false },
+        { "own device type", BootImage(7, 1024), true, false, HMODEM_SUCCESS },
+        { "other device type", BootImage(9, 1000), false, false, HMODEM_SUCCESS },
+        { "too large", BootImage(7, 1025), false, false, HMODEM_SUCCESS },
+        { "an application", Application({ 7 }, { "CORDED" }, "", 1000), false, false, HMODEM_SUCCESS },
+        // Nothing comes after boot code, so a host that waits for more waits in vain.
+        { "host waits for the end", BootImage(7, 800), true, true, HMODEM_RECEIVER_UNRESPONSIVE },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -353,7 +357,7 @@ TEST_F(BinaryLoaderTest, BootCodeIsStoredApartAndNeverConfirmed)
         // Even a reader that confirms applications says nothing after boot code.
         EXPECT_EQ(Query("ASYSTA1!"), "ASYSTA1" + ACK + "!");
         EXPECT_EQ(SynN("SETBOOTCODEDOWNLOADMODE"), "\r");
-        ASSERT_EQ(Send("NEWBOOT", c.image, 6), HMODEM_SUCCESS);
+        ASSERT_EQ(Send("NEWBOOT", c.image, 6, c.waitForFinish), c.result);
         EXPECT_EQ(Collect(), "");
         EXPECT_EQ(reader->BinaryFlash().BootCode(), c.stored ? c.image : std::string());
         EXPECT_EQ(Revision(), "QX80001005-012");
