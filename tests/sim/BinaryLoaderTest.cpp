@@ -82,12 +82,7 @@ protected:
         const LineFormat format = this->reader->Model().Line();
         SetHostFormat(*line, format.rate, format.parity, format.dataBits, format.stopBits);
         comm = std::make_unique<LineComm>(*line);
-        HModemPeerSettings settings;
-        settings.byteTimeOut = 100;
-        settings.responseTimeOut = 1;
-        settings.startTimeOut = 1;
-        settings.finalTimeOut = 1;
-        this->reader->HModem().SetSettings(settings);
+        this->reader->HModem().SetSettings(QuickReaderHModem());
     }
     void Start(const std::string& profileText) { Start(std::make_shared<SimulatedReader>(ParseProfile(profileText))); }
     void StartShipped(const std::string& name)
@@ -114,10 +109,7 @@ protected:
     int Send(const std::string& command, const std::string& image, unsigned mode, bool waitForFinish = false)
     {
         HMODEM modem(comm.get(), &status, nullptr);
-        modem.ByteTimeOut = 100;
-        modem.ResponseTimeOut = 1;
-        modem.StartTimeOut = 1;
-        modem.FinalTimeOut = 1;
+        QuickHostHModem(modem);
         const std::string start = "\x16N," + command + "\r";
         return modem.Transmit(reinterpret_cast<const unsigned char*>(image.data()), unsigned(image.size()),
                               reinterpret_cast<const unsigned char*>(start.data()), unsigned(start.size()),

@@ -75,22 +75,10 @@ protected:
         simtest::SetHostFormat(*line_, 9600, 'N', 8);
         comm_ = std::make_unique<LineComm>(*line_);
 
-        HModemPeerSettings settings;
-        settings.byteTimeOut = 100;
-        settings.responseTimeOut = 1;
-        settings.startTimeOut = 1;
-        settings.finalTimeOut = 1;
-        reader_->HModem().SetSettings(settings);
+        reader_->HModem().SetSettings(simtest::QuickReaderHModem());
     }
 
-    // Host side with short waits, so failures end in about a second.
-    void Configure(HMODEM& modem)
-    {
-        modem.ByteTimeOut = 100;
-        modem.ResponseTimeOut = 1;
-        modem.StartTimeOut = 1;
-        modem.FinalTimeOut = 1;
-    }
+    void Configure(HMODEM& modem) { simtest::QuickHostHModem(modem); }
 
     // Host -> reader. Returns the host's result; the reader's outcome is in Outcome().
     int SendToReader(const std::string& data, unsigned mode, std::string* hostError = nullptr)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "sim/SimulatedReader.h"
+#include "transfer/HMODEM.h"
 
 #include <string>
 
@@ -25,6 +26,25 @@ inline std::string SmallProfile(const std::string& extra = {}, const std::string
            "setting CBRMIN range=2-60 default=4 values=10\n"
            "setting SCNLED range=HIGH|LOW|OFF| default=HIGH values=LOW\n"
            "setting PREBK2 range=0-20 default= values=990d| text\n";
+}
+
+// Short HModem waits on both ends, so a failing transfer ends in about a second.
+inline HModemPeerSettings QuickReaderHModem()
+{
+    HModemPeerSettings settings;
+    settings.byteTimeOut = 100;
+    settings.responseTimeOut = 1;
+    settings.startTimeOut = 1;
+    settings.finalTimeOut = 1;
+    return settings;
+}
+
+inline void QuickHostHModem(HMODEM& modem)
+{
+    modem.ByteTimeOut = 100;
+    modem.ResponseTimeOut = 1;
+    modem.StartTimeOut = 1;
+    modem.FinalTimeOut = 1;
 }
 
 inline std::string Bytes(std::initializer_list<int> values)
