@@ -180,6 +180,7 @@ int RunFirmware(CliContext& context)
 #include <cctype>
 #include <chrono>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -233,6 +234,8 @@ int CatalogRowOfModel(const std::string& name)
             return row;
     return -1;
 }
+
+constexpr int kReconnectAttempts = 3;
 
 struct Identity {
     bool found = false;
@@ -352,8 +355,15 @@ int RunFlash(CliContext& context)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     Identity after;
     if (before.found && !dryRun) {
-        cliPort.port.ClosePort();
-        after = Identify(context, cliPort.port);
+        // A reader restarting into new firmware may miss the first search; a flashed reader is
+        // worth a few more before its revision is reported unknown.
+        for (int attempt = 0; attempt < (ok ? kReconnectAttempts : 1) && !after.found && !UserAbortRequested();
+             ++attempt) {
+            if (attempt > 0)
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+            cliPort.port.ClosePort();
+            after = Identify(context, cliPort.port);
+        }
     }
 
     if (options.json) {

@@ -5,9 +5,9 @@
 
 #include "catalog/CDeviceName.h"
 #include "device/CDevice.h"
+#include "support/IntelHexText.h"
 #include "transfer/firmware/IntelHexFile.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -137,24 +137,6 @@ public:
     std::shared_ptr<LoaderState> state = std::make_shared<LoaderState>();
 };
 
-std::string HexLine(uint8_t type, uint16_t address, const std::string& data)
-{
-    std::string fields { static_cast<char>(data.size()), static_cast<char>(address >> 8), static_cast<char>(address),
-                         static_cast<char>(type) };
-    fields += data;
-    uint8_t sum = 0;
-    for (char c : fields)
-        sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
-    fields += static_cast<char>(-sum);
-    std::string line = ":";
-    char pair[3];
-    for (char c : fields) {
-        std::snprintf(pair, sizeof pair, "%02X", static_cast<uint8_t>(c));
-        line += pair;
-    }
-    return line + "\r\n";
-}
-
 class FirmwareLoaderRecoveryTest : public DeviceBench {
 protected:
     void SetUp() override
@@ -163,9 +145,9 @@ protected:
         InstallSerialPortSystem(&loader);
         path = (fs::temp_directory_path() / ("kestrel-recover-" + std::to_string(::getpid()) + ".hex")).string();
         // Data records with CR and SYN bytes in them: the loader takes them as data.
-        text = HexLine(4, 0, std::string("\x00\x01", 2));
+        text = IntelHexLine(4, 0, std::string("\x00\x01", 2));
         for (int i = 0; i < 12; ++i)
-            text += HexLine(0, static_cast<uint16_t>(i * 16), std::string(16, static_cast<char>(0x0D + i)));
+            text += IntelHexLine(0, static_cast<uint16_t>(i * 16), std::string(16, static_cast<char>(0x0D + i)));
         text += ":00000001FF\r\n";
         std::ofstream(path, std::ios::binary) << text;
     }

@@ -15,20 +15,9 @@ export KESTREL_USER_HIVE="$work/user.hive" KESTREL_MACHINE_HIVE="$work/machine.h
 export KESTREL_USER_PROFILE="$work/profile.ini" KESTREL_PORT_REGISTRY="$work/ports"
 fail() { echo "FAIL: $*" >&2; [ -f "$work/err" ] && cat "$work/err" >&2; exit 1; }
 
-python3 - "$work" <<'PY'
-import sys
-def line(kind, address, data):
-    fields = bytes([len(data), address >> 8, address & 255, kind]) + data
-    return ":" + (fields + bytes([-sum(fields) & 255])).hex().upper() + "\r\n"
-text = line(4, 0, b"\x00\x01")
-for i in range(48):
-    text += line(0, i * 16, b"KSTREV=042......" if i == 5 else bytes([0x16 + i]) * 16)
-text += ":00000001FF\r\n"
-open(sys.argv[1] + "/app.hex", "w", newline="").write(text)
+python3 "$(dirname "$0")/lib/hex_image.py" "$work/app.hex" 48 42
 # The same image with one digit changed: its checksum no longer fits.
-bad = text.replace(":10006000", ":10006001", 1)
-open(sys.argv[1] + "/bad.hex", "w", newline="").write(bad)
-PY
+sed 's/^:10006000/:10006001/' "$work/app.hex" >"$work/bad.hex"
 
 start_sim r1 --profile 3800lr --flash-out "$work/kept.hex"
 pty=$SIM_PTY

@@ -8,17 +8,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib/setup.bash" "$@"
 
-python3 - "$work" <<'PY'
-import sys
-def line(kind, address, data):
-    fields = bytes([len(data), address >> 8, address & 255, kind]) + data
-    return ":" + (fields + bytes([-sum(fields) & 255])).hex().upper() + "\r\n"
-text = line(4, 0, b"\x00\x01")
-for i in range(64):
-    text += line(0, i * 16, b"KSTREV=042......" if i == 5 else bytes([0x16 + i]) * 16)
-text += ":00000001FF\r\n"
-open(sys.argv[1] + "/app.hex", "w", newline="").write(text)
-PY
+python3 "$source_dir/tests/e2e/lib/hex_image.py" "$work/app.hex" 64 42
 now() { date +%s.%N; }
 
 # The readers answer at their line's pace, so the time is the line's and not the machine's.
