@@ -81,11 +81,25 @@ void ReaderEngine::EndFrame()
 
 void ReaderEngine::ResetParser()
 {
+    const std::shared_ptr<FrameHandler> abandoned = std::move(delegate_);
     state_ = State::Idle;
     text_.clear();
     batch_.clear();
     delegate_.reset();
     afterFrame_.clear();
+    if (!abandoned)
+        return;
+    abandoned->Abandon(model_);
+    if (afterFrame_.empty())
+        return;
+    // What the handler held back had reached the reader before the line went: it still
+    // acts on it, but its answers have nowhere to go.
+    const std::string held = std::move(afterFrame_);
+    afterFrame_.clear();
+    muted_ = true;
+    Receive(held);
+    muted_ = false;
+    ResetParser();
 }
 
 void ReaderEngine::Receive(const std::string& bytes)
@@ -170,7 +184,7 @@ void ReaderEngine::Receive(uint8_t byte)
 
 void ReaderEngine::Emit(const std::string& bytes)
 {
-    if (output_ != nullptr && !bytes.empty())
+    if (output_ != nullptr && !bytes.empty() && !muted_)
         output_->Send(bytes);
 }
 

@@ -58,6 +58,9 @@ public:
     // its own (a block transfer with time-outs) sends what it has produced since, and ends
     // the frame by returning false.
     virtual bool Poll(ReaderModel&, ReaderOutput&) { return true; }
+    // The line went away in the middle of the frame (ResetParser): the handler ends it as the
+    // reader would on its own, without sending anything.
+    virtual void Abandon(ReaderModel&) { }
 };
 
 struct TranscriptEntry {
@@ -77,7 +80,7 @@ public:
     void SetOutput(ReaderOutput* output) { output_ = output; }
     void Receive(uint8_t byte);
     void Receive(const std::string& bytes);
-    // Forget a half-received frame (the line was closed).
+    // Forget a half-received frame (the line was closed); a frame handler in charge is told.
     void ResetParser();
 
     // Families added here are asked before the built-in ones.
@@ -139,6 +142,7 @@ private:
     std::map<char, std::shared_ptr<FrameHandler>> frameHandlers_;
     std::shared_ptr<FrameHandler> delegate_;
     std::string afterFrame_;
+    bool muted_ = false;
     SynNHandler synNHandler_;
 
     State state_ = State::Idle;

@@ -222,7 +222,7 @@ bool BinaryLoader::Continue(ReaderModel& model, ReaderOutput& output)
     }
     if (elapsed < delay)
         return true;
-    Finish(model, output);
+    Finish(model, &output);
     phase_ = Phase::Idle;
     if (!held_.empty())
         engine_.ReceiveAfterFrame(held_);
@@ -230,7 +230,31 @@ bool BinaryLoader::Continue(ReaderModel& model, ReaderOutput& output)
     return false;
 }
 
-void BinaryLoader::Finish(ReaderModel& model, ReaderOutput& output)
+void BinaryLoader::Abandon(ReaderModel& model)
+{
+    switch (phase_) {
+    case Phase::Storing:
+        if (powerLoss_) {
+            model.bootCode = true;
+            bootArmed_ = false;
+        } else {
+            Finish(model, nullptr);
+            engine_.ReceiveAfterFrame(held_);
+        }
+        break;
+    case Phase::Off:
+        model.bootCode = true;
+        bootArmed_ = false;
+        break;
+    case Phase::Receiving:
+    case Phase::Idle:
+        break;
+    }
+    held_.clear();
+    phase_ = Phase::Idle;
+}
+
+void BinaryLoader::Finish(ReaderModel& model, ReaderOutput* output)
 {
     if (accepted_)
         ++stored_;
@@ -241,9 +265,9 @@ void BinaryLoader::Finish(ReaderModel& model, ReaderOutput& output)
             bootCode_ = received_;
         return;
     }
-    if (AsystaOn(model)) {
+    if (output != nullptr && AsystaOn(model)) {
         const int confirmations = accepted_ && model.bootCode && bootAck_ ? 2 : 1;
-        output.Send(std::string(size_t(confirmations), static_cast<char>(accepted_ ? kAck : kNak)));
+        output->Send(std::string(size_t(confirmations), static_cast<char>(accepted_ ? kAck : kNak)));
     }
     if (!accepted_)
         return;

@@ -24,7 +24,8 @@
 // after that transfer.
 //
 // Bytes the host sends while the reader stores are held and read once it has finished, as
-// the reader's UART buffers them; a power loss drops them.
+// the reader's UART buffers them; a power loss drops them. When the line goes away meanwhile
+// the reader still finishes (storing, or coming back in its boot code) without a word.
 //
 // Faults (StorageFaults) hit application storage: a refusal (NAK) and a power loss each fire
 // once; a storage delay applies to every image.
@@ -69,6 +70,8 @@ public:
     void Begin(ReaderModel& model, ReaderOutput& output) override;
     bool Feed(uint8_t byte, ReaderModel& model, ReaderOutput& output) override;
     bool Poll(ReaderModel& model, ReaderOutput& output) override;
+    // The line went away: a transfer is lost, storing completes unheard, power comes back.
+    void Abandon(ReaderModel& model) override;
 
 private:
     enum class Phase { Idle, Receiving, Storing, Off };
@@ -80,7 +83,8 @@ private:
     bool TransferEnded(ReaderModel& model, ReaderOutput& output);
     // Moves storing (or the power-off second) on to now. False when the frame is over.
     bool Continue(ReaderModel& model, ReaderOutput& output);
-    void Finish(ReaderModel& model, ReaderOutput& output);
+    // Stores (or refuses) what came; confirmations go to `output` unless it is null.
+    void Finish(ReaderModel& model, ReaderOutput* output);
     bool Accepts(const ReaderModel& model, const FirmwareImageInfo& info, FirmwareImageStatus status) const;
     uint64_t ElapsedMs(uint64_t since) const;
 

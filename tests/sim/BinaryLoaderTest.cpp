@@ -295,6 +295,34 @@ TEST_F(BinaryLoaderTest, SlowStorageSendsStatusPacketsAndKeepsWhatTheHostSentMea
     EXPECT_EQ(Revision(), "QX80001005-013");
 }
 
+TEST_F(BinaryLoaderTest, ReaderFinishesStoringWhenTheLineGoesAway)
+{
+    for (const bool powerLoss : { false, true }) {
+        SCOPED_TRACE(powerLoss ? "power loss" : "storing");
+        Start(LoaderProfile());
+        FaultPlan plan;
+        plan.storage.delayMs = 5000;
+        plan.storage.powerLoss = powerLoss;
+        reader->SetFaults(plan);
+        Prepare(false);
+        const std::string image = Application({ 7 }, { "CORDED" }, "KSTREV=321", 3000);
+        ASSERT_EQ(Send("NEWAPP", image, 0), HMODEM_SUCCESS);
+        // The host restores ASYSTA without waiting, and leaves.
+        line->Write(reinterpret_cast<const uint8_t*>("\x16M\rASYSTA1!"), 11);
+        comm.reset();
+        line.reset();
+        line = reader->OpenLine();
+        ASSERT_NE(line, nullptr);
+        EXPECT_FALSE(reader->BinaryFlash().Busy());
+        EXPECT_EQ(SynN("DEVICETYPE"), powerLoss ? "BOOT,7\r" : "APP,7\r");
+        EXPECT_EQ(reader->BinaryFlash().Application(), powerLoss ? "" : image);
+        EXPECT_EQ(Revision(), powerLoss ? "QX80001005-012" : "QX80001005-321");
+        // Lost with the power, else taken once storing was done.
+        EXPECT_EQ(reader->Model().Value(*reader->Model().Find("ASYSTA")), powerLoss ? "0" : "1");
+        EXPECT_EQ(Collect(100), "");
+    }
+}
+
 TEST_F(BinaryLoaderTest, PowerLossLeavesTheReaderInBootCodeUntilAnApplicationIsLoaded)
 {
     Start(LoaderProfile());
