@@ -299,3 +299,32 @@ TEST_F(FirmwareBinaryTest, BootCodeNeedsBothConfirmationsAndTheReadersOwnType)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FirmwareBinaryTest, AReaderLeftInItsBootCodeTakesTheNextApplication)
+{
+    Attach(Shipped("5620sr"));
+    FaultPlan plan;
+    plan.storage.powerLoss = true;
+    // It says it is storing before the power goes, so the wait ends 5 s after it fell silent.
+    plan.storage.delayMs = 2000;
+    reader->SetFaults(plan);
+    std::string result;
+    EXPECT_FALSE(Flash(WriteFile("app.bin", ApplicationImage(7, { "CORDED" }, "060")), result));
+    EXPECT_EQ(result, "HModem Download - Timeout waiting for device to complete storage");
+    ASSERT_TRUE(reader->Model().bootCode);
+
+    // Its boot code answers the probe but not the identity queries: the user names the model.
+    CDeviceName named;
+    named.ParseRevision(reader->Model().Profile().revQx);
+    ASSERT_GE(named.catalogRow, 0);
+    host.deviceChoices.push_back(named.catalogRow);
+    const std::string image = ApplicationImage(7, { "CORDED", "BOOTACK" }, "061");
+    EXPECT_TRUE(Flash(WriteFile("app.bin", image), result)) << result;
+    EXPECT_TRUE(reader->BinaryFlash().Application() == image);
+    EXPECT_FALSE(reader->Model().bootCode);
+    EXPECT_EQ(ReportedRevision(), 61);
+}
+
+} // namespace
