@@ -64,6 +64,37 @@ std::string HexFile(std::size_t dataBytes, std::size_t& recordBytes)
     return text;
 }
 
+// Seconds for one flash of the file at `path` into a fresh simulated `profile` reader on a
+// paced line, in compression `mode`; a negative number on failure.
+double FlashSeconds(const char* profile, const std::string& path, int mode, std::string& result)
+{
+    ScriptedHost host;
+    InstallHost(&host);
+    SimPortSystem ports;
+    InstallSerialPortSystem(&ports);
+    std::string error;
+    auto reader = SimulatedReader::FromProfile(profile, error);
+    ports.Attach("COM5", reader);
+    CSerComm port;
+    port.SetPortNumber(5);
+    CDevice finder(&port);
+    std::string settings;
+    double seconds = -1;
+    if (finder.Connect(settings) == CDevice::kConnected) {
+        reader->SetPacing(true);
+        host.fileChoices.push_back(path);
+        const auto start = std::chrono::steady_clock::now();
+        if (finder.LoadFirmwareEx(result, mode, nullptr, true, true))
+            seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    } else {
+        result = "no reader";
+    }
+    port.ClosePort();
+    InstallSerialPortSystem(nullptr);
+    InstallHost(nullptr);
+    return seconds;
+}
+
 void HexFlashPaced(benchmark::State& state)
 {
     const std::size_t dataBytes = static_cast<std::size_t>(state.range(0));
@@ -75,31 +106,9 @@ void HexFlashPaced(benchmark::State& state)
         TheDeviceCatalog().Load(std::string(KESTREL_SOURCE_DATA_DIR) + "/QXDevFil.dat");
     double ratio = 0;
     for (auto _ : state) {
-        ScriptedHost host;
-        InstallHost(&host);
-        SimPortSystem ports;
-        InstallSerialPortSystem(&ports);
-        std::string error;
-        auto reader = SimulatedReader::FromProfile("4600sr", error);
-        ports.Attach("COM5", reader);
-        CSerComm port;
-        port.SetPortNumber(5);
-        CDevice finder(&port);
-        std::string settings;
-        if (finder.Connect(settings) != CDevice::kConnected) {
-            state.SkipWithError("no reader");
-            break;
-        }
-        reader->SetPacing(true);
-        host.fileChoices.push_back(path);
         std::string result;
-        const auto start = std::chrono::steady_clock::now();
-        const bool ok = finder.LoadFirmwareEx(result, 0, nullptr, true, true);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        port.ClosePort();
-        InstallSerialPortSystem(nullptr);
-        InstallHost(nullptr);
-        if (!ok) {
+        const double seconds = FlashSeconds("4600sr", path, 0, result);
+        if (seconds < 0) {
             state.SkipWithError(result.c_str());
             break;
         }
@@ -128,36 +137,6 @@ std::string ApplicationImage(std::size_t size)
     return image;
 }
 
-// Seconds for one binary flash of `image` in `mode`, or a negative number on failure.
-double BinaryFlashSeconds(const std::string& path, int mode, std::string& result)
-{
-    ScriptedHost host;
-    InstallHost(&host);
-    SimPortSystem ports;
-    InstallSerialPortSystem(&ports);
-    std::string error;
-    auto reader = SimulatedReader::FromProfile("5620sr", error);
-    ports.Attach("COM5", reader);
-    CSerComm port;
-    port.SetPortNumber(5);
-    CDevice finder(&port);
-    std::string settings;
-    double seconds = -1;
-    if (finder.Connect(settings) == CDevice::kConnected) {
-        reader->SetPacing(true);
-        host.fileChoices.push_back(path);
-        const auto start = std::chrono::steady_clock::now();
-        if (finder.LoadFirmwareEx(result, mode, nullptr, true, true))
-            seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    } else {
-        result = "no reader";
-    }
-    port.ClosePort();
-    InstallSerialPortSystem(nullptr);
-    InstallHost(nullptr);
-    return seconds;
-}
-
 void BinaryFlashPaced(benchmark::State& state)
 {
     const std::size_t size = static_cast<std::size_t>(state.range(0));
@@ -168,8 +147,8 @@ void BinaryFlashPaced(benchmark::State& state)
         TheDeviceCatalog().Load(std::string(KESTREL_SOURCE_DATA_DIR) + "/QXDevFil.dat");
     for (auto _ : state) {
         std::string result;
-        const double plain = BinaryFlashSeconds(path, 0, result);
-        const double compressed = plain < 0 ? -1 : BinaryFlashSeconds(path, 6, result);
+        const double plain = FlashSeconds("5620sr", path, 0, result);
+        const double compressed = plain < 0 ? -1 : FlashSeconds("5620sr", path, 6, result);
         if (compressed < 0) {
             state.SkipWithError(result.c_str());
             break;

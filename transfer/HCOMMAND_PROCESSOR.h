@@ -20,6 +20,7 @@ class HCOMM;
 class HTRANSFER_STATUS;
 class HPROCESSOR_EVENTS;
 struct HIMAGE;
+struct FirmwareImageInfo;
 
 // Printable-form switches applied to decoded data before it reaches the event sink.
 struct HDECODED_CONVERSION {
@@ -281,6 +282,10 @@ protected:
     unsigned QuerySizeLimit(const char* tag, unsigned fallback);
     bool QueryDeviceType(unsigned& type, bool& bootMode, bool& answered);
     bool WaitForStorage(int confirmations, HSTRING& resultText);
+    // The checks both downloads make before anything changes the reader: size, signature,
+    // device type. False with the refusal in `result`.
+    bool CheckDownloadImage(const unsigned char* image, unsigned length, bool bootCode, FirmwareImageInfo& info,
+                            unsigned& deviceType, bool& bootMode, HSTRING& result);
 
     HPROCESSOR_EVENTS* m_Events = nullptr;
     HDECODED_CONVERSION m_Conversion;

@@ -207,6 +207,48 @@ bool HCOMMAND_PROCESSOR::WaitForStorage(int confirmations, HSTRING& resultText)
     return true;
 }
 
+bool HCOMMAND_PROCESSOR::CheckDownloadImage(const unsigned char* image, unsigned length, bool bootCode,
+                                            FirmwareImageInfo& info, unsigned& deviceType, bool& bootMode,
+                                            HSTRING& result)
+{
+    ProcessPendingData();
+    if (m_Status)
+        m_Status->DownloadStep(0);
+    const char* what = bootCode ? "Boot code" : "Application";
+    const unsigned limit = bootCode ? QuerySizeLimit("MSZBOT", kDefaultBootCodeLimit)
+                                    : QuerySizeLimit("MSZAPP", kDefaultApplicationLimit);
+    if (length > limit) {
+        result.Copy((what + Formatted(" is too large; must not be greater than %d bytes", limit)).c_str());
+        return false;
+    }
+    if (length == 0) {
+        result.Copy((std::string(what) + " size must be greater than zero").c_str());
+        return false;
+    }
+    const auto type = bootCode ? FirmwareImageType::BootCode : FirmwareImageType::Application;
+    if (ParseFirmwareImage(std::span<const uint8_t>(image, length), type, info) != FirmwareImageStatus::Ok) {
+        result.Copy(kNotCompatible);
+        return false;
+    }
+    if (m_Status)
+        m_Status->DownloadStep(1);
+    bool answered = false;
+    const bool typeRead = QueryDeviceType(deviceType, bootMode, answered);
+    if (!answered) {
+        result.Copy(kNoDeviceType);
+        return false;
+    }
+    // An application names the device types it runs on; boot code goes only into a reader
+    // that runs its application (the boot code it has is what would bring it back if this
+    // went wrong) and is made for exactly that reader's type.
+    const bool suits = bootCode ? !bootMode && deviceType == info.bootDeviceType : info.SupportsDeviceType(deviceType);
+    if (!typeRead || !suits) {
+        result.Copy(kTypeMismatch);
+        return false;
+    }
+    return true;
+}
+
 bool HCOMMAND_PROCESSOR::DownloadApplication(const unsigned char* image, unsigned length, unsigned compressionMode,
                                              bool optionA, bool optionB, HSTRING* resultText)
 {
@@ -217,40 +259,11 @@ bool HCOMMAND_PROCESSOR::DownloadApplication(const unsigned char* image, unsigne
         return false;
     DownloadScope scope(m_UseAddress, m_Status, kApplicationTransfer);
     result.Copy(kSuccess);
-    ProcessPendingData();
-    if (m_Status)
-        m_Status->DownloadStep(0);
-
-    const unsigned limit = QuerySizeLimit("MSZAPP", kDefaultApplicationLimit);
-    if (length > limit) {
-        result.Copy(Formatted("Application is too large; must not be greater than %d bytes", limit).c_str());
-        return false;
-    }
-    if (length == 0) {
-        result.Copy("Application size must be greater than zero");
-        return false;
-    }
     FirmwareImageInfo info;
-    if (ParseFirmwareImage(std::span<const uint8_t>(image, length), FirmwareImageType::Application, info)
-        != FirmwareImageStatus::Ok) {
-        result.Copy(kNotCompatible);
-        return false;
-    }
-
-    if (m_Status)
-        m_Status->DownloadStep(1);
     unsigned deviceType = 0;
     bool bootMode = false;
-    bool answered = false;
-    const bool typeRead = QueryDeviceType(deviceType, bootMode, answered);
-    if (!answered) {
-        result.Copy(kNoDeviceType);
+    if (!CheckDownloadImage(image, length, false, info, deviceType, bootMode, result))
         return false;
-    }
-    if (!typeRead || !info.SupportsDeviceType(deviceType)) {
-        result.Copy(kTypeMismatch);
-        return false;
-    }
     HSTRING reply(64);
     if (QueryCommand("APPMSK", &reply, true) && reply.Length() >= 1 && reply[reply.Length() - 1] == ACK) {
         uint32_t accepted = 0;
@@ -312,42 +325,11 @@ bool HCOMMAND_PROCESSOR::DownloadBootCode(const unsigned char* image, unsigned l
         return false;
     DownloadScope scope(m_UseAddress, m_Status, kBootCodeTransfer);
     result.Copy(kSuccess);
-    ProcessPendingData();
-    if (m_Status)
-        m_Status->DownloadStep(0);
-
-    const unsigned limit = QuerySizeLimit("MSZBOT", kDefaultBootCodeLimit);
-    if (length > limit) {
-        result.Copy(Formatted("Boot code is too large; must not be greater than %d bytes", limit).c_str());
-        return false;
-    }
-    if (length == 0) {
-        result.Copy("Boot code size must be greater than zero");
-        return false;
-    }
     FirmwareImageInfo info;
-    if (ParseFirmwareImage(std::span<const uint8_t>(image, length), FirmwareImageType::BootCode, info)
-        != FirmwareImageStatus::Ok) {
-        result.Copy(kNotCompatible);
-        return false;
-    }
-
-    if (m_Status)
-        m_Status->DownloadStep(1);
     unsigned deviceType = 0;
     bool bootMode = false;
-    bool answered = false;
-    const bool typeRead = QueryDeviceType(deviceType, bootMode, answered);
-    if (!answered) {
-        result.Copy(kNoDeviceType);
+    if (!CheckDownloadImage(image, length, true, info, deviceType, bootMode, result))
         return false;
-    }
-    // New boot code goes only into a reader that runs its application: the boot code it has
-    // is what would bring it back if this went wrong.
-    if (!typeRead || bootMode || deviceType != info.bootDeviceType) {
-        result.Copy(kTypeMismatch);
-        return false;
-    }
 
     if (m_Status)
         m_Status->DownloadStep(2);
