@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -21,7 +22,6 @@
 #include <cstring>
 #include <iostream>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
