@@ -5,6 +5,7 @@
 #include "sim/hmodem/HModemPeer.h"
 #include "sim/htag/HTagPeer.h"
 
+#include <cstdlib>
 #include <span>
 
 namespace {
@@ -159,7 +160,7 @@ bool BinaryLoader::Accepts(const ReaderModel& model, const FirmwareImageInfo& in
         return false;
     if (info.kindMask == 0 || profile.appMask.empty())
         return true;
-    return (std::stoul(profile.appMask, nullptr, 16) & info.kindMask) != 0;
+    return (std::strtoul(profile.appMask.c_str(), nullptr, 16) & info.kindMask) != 0;
 }
 
 bool BinaryLoader::TransferEnded(ReaderModel& model, ReaderOutput& output)
