@@ -348,7 +348,7 @@ int RunFlash(CliContext& context)
         InstallHost(&flashHost);
         context.host.fileChoices.push_back(path);
         const int compression = context.startup.Preferences().codeCompression;
-        ok = boot ? finder->LoadBootCodeEx(result, compression, true)
+        ok = boot ? finder->LoadBootCodeEx(result, compression, false)
                   : finder->LoadFirmwareEx(result, compression, nullptr, true, true);
         InstallHost(&context.host);
     }
