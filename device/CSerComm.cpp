@@ -370,9 +370,15 @@ int CSerComm::ReadBytes(uint8_t* buffer, size_t wanted, unsigned timeoutMs)
         }
         if (got >= wanted || ElapsedMs(start) >= limitMs || suspended_ || !IsOpen())
             break;
-        // Spin rather than sleep: replies are short and a sleep would cost a scheduler tick
-        // per exchange; yielding keeps a peer on the same core (the simulator) running.
-        std::this_thread::yield();
+        // Spin rather than sleep while a reply is due: replies are short and a sleep would cost
+        // a scheduler tick per exchange; yielding keeps a peer on the same core (the simulator)
+        // running. Past a few milliseconds nothing is due that soon, and spinning through a
+        // long wait (a reader storing firmware for a minute, a fleet of flashes at once) would
+        // starve everything else on the machine, the readers' simulators included.
+        if (ElapsedMs(start) < kSpinMs)
+            std::this_thread::yield();
+        else
+            std::this_thread::sleep_for(std::chrono::microseconds(kPollSleepUs));
     }
     if (suspended_ || !IsOpen())
         return 0;

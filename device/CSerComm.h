@@ -45,6 +45,9 @@ public:
     static constexpr unsigned kWatcherWaitMs = 5000;
     // ReadBytes never polls for longer than this, whatever the caller asks.
     static constexpr unsigned kReadCapMs = 600;
+    // A read spins this long for its bytes, then polls with short sleeps.
+    static constexpr unsigned kSpinMs = 2;
+    static constexpr unsigned kPollSleepUs = 200;
 
     CSerComm();
     ~CSerComm();
