@@ -143,6 +143,20 @@ bool WellFormedWholeTableReply(const std::string& reply)
     return false;
 }
 
+// The tags of a well-formed whole-table reply, in order.
+std::vector<std::string> WholeTableTags(const std::string& reply)
+{
+    std::vector<std::string> tags;
+    for (size_t at = 0; at + 6 <= reply.size();) {
+        tags.push_back(reply.substr(at, 6));
+        const size_t ack = reply.find(CMenuCommands::ACK, at + 6);
+        if (ack == std::string::npos)
+            break;
+        at = ack + 2;
+    }
+    return tags;
+}
+
 // Text after the first occurrence of `tag` (from its start + 6) up to the next ACK.
 bool FindTaggedValue(const std::string& reply, const std::string& tag, std::string& value)
 {
@@ -761,6 +775,20 @@ bool CDevice::ReadAllSettings(const TabDefinitions& definitions, ProgressWindow*
     }
     for (const std::string& reply : replies) {
         if (reply != std::string { static_cast<char>(CMenuCommands::ACK), '.' } && !WellFormedWholeTableReply(reply))
+            return false;
+    }
+    // The line has no checksum: a byte lost or garbled in a tag or separator can still leave a
+    // well-formed reply, with a setting under a wrong name or swallowed into its neighbour's value.
+    // Every answer lists the reader's settings in the same order, so any difference between them
+    // is damage on the line, and the read fails rather than show wrong settings.
+    const std::string empty { static_cast<char>(CMenuCommands::ACK), '.' };
+    const std::vector<std::string> tags = replies[0] == empty ? std::vector<std::string> {} : WholeTableTags(replies[0]);
+    for (const std::string* reply : { &ranges, &defaults }) {
+        if (*reply != empty && WholeTableTags(*reply) != tags)
+            return false;
+    }
+    for (const std::string& reply : replies) {
+        if ((reply == empty ? std::vector<std::string> {} : WholeTableTags(reply)) != tags)
             return false;
     }
 

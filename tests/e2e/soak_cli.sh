@@ -91,7 +91,11 @@ PY
 read_and_check() { # NAME WHAT
     run_cli "$1" "$2" --json read || return 0
     local diff
-    if diff=$(check_read "$1"); then record "ok $2"; else record "wrong $2: $diff"; fi
+    if diff=$(check_read "$1"); then
+        record "ok $2"
+    else
+        record "wrong $2: $diff; kestrel-cli printed: $(head -c 2000 "$lane_dir/$1.out" | tr '\n' ' ')"
+    fi
 }
 
 settings_lane() { # LANE CYCLES
@@ -134,6 +138,13 @@ transfer_lane() { # LANE TRANSFERS
 settings_lanes=$((cycles < lanes ? cycles : lanes))
 transfer_lanes=$((transfers < 2 ? transfers : 2))
 lane_pids=()
+# An interrupted soak ends its lanes before their readers.
+cleanup() {
+    local pid
+    for pid in "${lane_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    stop_all_sims
+    rm -rf "$work"
+}
 start_lane() { # KIND LANE COUNT
     local kind=$1 lane=$2 count=$3
     [ "$count" -gt 0 ] || return 0
