@@ -5,6 +5,7 @@
 
 #include "device/CDevice.h"
 #include "device/FirmwareFolders.h"
+#include "tests/support/IntelHexText.h"
 #include "transfer/firmware/IntelHexFile.h"
 
 #include <algorithm>
@@ -21,34 +22,16 @@ const std::string kRetryText = "Communication error occurred during flash operat
                                "\t    unit in an inoperable state.  Please check  \r\n"
                                "\t    your serial cable connection and retry.";
 
-std::string HexLine(uint8_t type, uint16_t address, const std::string& data)
-{
-    std::string fields { static_cast<char>(data.size()), static_cast<char>(address >> 8), static_cast<char>(address),
-                         static_cast<char>(type) };
-    fields += data;
-    uint8_t sum = 0;
-    for (char c : fields)
-        sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
-    fields += static_cast<char>(-sum);
-    std::string line = ":";
-    char pair[3];
-    for (char c : fields) {
-        std::snprintf(pair, sizeof pair, "%02X", static_cast<uint8_t>(c));
-        line += pair;
-    }
-    return line + "\r\n";
-}
-
 // An image of `records` data records of 16 bytes (SYN bytes among them, which the loader
 // must take as data) that announces revision 077.
 std::string HexImage(int records)
 {
-    std::string text = HexLine(4, 0, std::string("\x00\x01", 2));
+    std::string text = IntelHexLine(4, 0, std::string("\x00\x01", 2));
     for (int i = 0; i < records; ++i) {
         std::string data(16, static_cast<char>(0x16 + i));
         if (i == 1)
             data = "KSTREV=077......";
-        text += HexLine(0, static_cast<uint16_t>(i * 16), data);
+        text += IntelHexLine(0, static_cast<uint16_t>(i * 16), data);
     }
     return text + ":00000001FF\r\n";
 }

@@ -5,6 +5,7 @@
 
 #include "app/view/CMainFrame.h"
 #include "ui/CQXFlashFileDlg.h"
+#include "tests/support/IntelHexText.h"
 #include "ui/QtHost.h"
 
 #include <QAction>
@@ -12,27 +13,6 @@
 #include <QTest>
 
 #include <cstdio>
-
-namespace {
-
-std::string HexLine(const std::string& data)
-{
-    std::string fields { static_cast<char>(data.size()), 0, 0, 0 };
-    fields += data;
-    uint8_t sum = 0;
-    for (char c : fields)
-        sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
-    fields += static_cast<char>(-sum);
-    std::string line = ":";
-    char pair[3];
-    for (char c : fields) {
-        std::snprintf(pair, sizeof pair, "%02X", static_cast<uint8_t>(c));
-        line += pair;
-    }
-    return line + "\r\n";
-}
-
-} // namespace
 
 class FirmwareFlashTest : public QObject {
     Q_OBJECT
@@ -88,7 +68,7 @@ private slots:
         {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray::fromStdString(HexLine("KSTREV=031.....") + ":00000001FF\r\n"));
+            file.write(QByteArray::fromStdString(IntelHexLine(0, 0, "KSTREV=031.....") + ":00000001FF\r\n"));
         }
         std::vector<FileRequest> requests;
         bench.App().Host().SetFileHook([&](const FileRequest& request, std::string& chosen) {
