@@ -103,7 +103,10 @@ int main(void)
 }
 C
 flags=$(PKG_CONFIG_PATH="$p/lib/pkgconfig" pkg-config --cflags --libs stripe32) || fail "pkg-config stripe32"
-cc -std=c11 -Wall -Werror -o "$work/rev" "$work/rev.c" $flags -Wl,-rpath,"$p/lib" 2>"$work/err" \
+# A sanitized build's library needs its runtime loaded first: the program is built the same way.
+sanitize=()
+readelf -d "$p/lib/libstripe32.so.1" | grep -q 'NEEDED.*libasan' && sanitize=(-fsanitize=address,undefined)
+cc -std=c11 -Wall -Werror "${sanitize[@]}" -o "$work/rev" "$work/rev.c" $flags -Wl,-rpath,"$p/lib" 2>"$work/err" \
     || fail "a C program does not build against the installed header and library"
 "$work/rev" >"$work/out" || fail "the C program against libstripe32 failed"
 grep -q '^Last Checkpoint' "$work/out" || fail "revision text: $(cat "$work/out")"
