@@ -47,8 +47,8 @@ record() { echo "$*" >>"$results"; }
 # (a refused write lists its settings below its ERROR line).
 message_of() {
     local text
-    text=$(grep -v -e '^Checking ' -e '^[[:space:]]*$' "$1" | tail -n 1 || true)
-    [ -n "$text" ] || text=$(grep -v -e '^Checking ' -e '^[[:space:]]*$' "$2" | head -n 1 || true)
+    text=$(grep -a -v -e '^Checking ' -e '^[[:space:]]*$' "$1" | tail -n 1 || true)
+    [ -n "$text" ] || text=$(grep -a -v -e '^Checking ' -e '^[[:space:]]*$' "$2" | head -n 1 || true)
     echo "${text#kestrel-cli: }"
 }
 
@@ -171,16 +171,16 @@ echo "Soak through kestrel-cli: $cycles settings cycles, $transfers HModem trans
     "$((settings_lanes + transfer_lanes)) readers side by side, $(($(date +%s) - started)) s"
 for kind in read-all write read-back "HModem"; do
     printf '  %-10s %4s right  %4s failed  %4s wrong data\n' "$kind" \
-        "$(grep -c "^ok $kind " "$work/all" || true)" \
-        "$(grep -Ec "^(failed|silent) $kind " "$work/all" || true)" \
-        "$(grep -c "^wrong $kind " "$work/all" || true)"
+        "$(grep -ac "^ok $kind " "$work/all" || true)" \
+        "$(grep -aEc "^(failed|silent) $kind " "$work/all" || true)" \
+        "$(grep -ac "^wrong $kind " "$work/all" || true)"
 done
 echo "Failures by message:"
 sed -n 's/^failed [^:]*: //p' "$work/all" | sort | uniq -c | sort -rn | sed 's/^/  /'
 expected_runs=$((cycles * 3 + transfers))
-runs=$(grep -c '^\(ok\|failed\|silent\|wrong\)' "$work/all" || true)
+runs=$(grep -ac '^\(ok\|failed\|silent\|wrong\)' "$work/all" || true)
 [ "$runs" -eq "$expected_runs" ] || fail "only $runs results for $expected_runs runs"
-if grep -E '^(wrong|silent) ' "$work/all" >&2; then
+if grep -aE "^(wrong|silent) " "$work/all" >&2; then
     fail "commands succeeded with wrong data or failed without saying what failed"
 fi
 echo "ok"
