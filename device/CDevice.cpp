@@ -743,11 +743,17 @@ bool CDevice::ReadAllSettings(const TabDefinitions& definitions, ProgressWindow*
         = std::clamp(IntegerValue(std::string(tableText.Text(), tableText.Length())), 0, CDeviceSetting::kMaxTables - 1);
     step();
 
+    // The line has no checksum, and a value damaged on the way would be shown and later
+    // written back to the reader as if the user had set it. Each table's values are asked for
+    // twice: two answers that differ mean damage, and the read fails rather than go on.
     std::vector<std::string> replies(static_cast<size_t>(tables));
     bool stopped = false;
     for (int i = 0; i < tables && !stopped; ++i) {
         m_pSerComm->DrainInput(50);
-        if (!SelectTable(i, false) || !SendCommandAndWait("?.", replies[static_cast<size_t>(i)], 5000))
+        std::string& reply = replies[static_cast<size_t>(i)];
+        std::string again;
+        if (!SelectTable(i, false) || !SendCommandAndWait("?.", reply, 5000) || !SendCommandAndWait("?.", again, 5000)
+            || again != reply)
             stopped = true;
         else
             step();
