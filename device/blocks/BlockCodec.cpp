@@ -456,8 +456,12 @@ std::string EncodeFormatCommands(std::string_view commands, std::string_view lef
 {
     std::string encoded;
     std::size_t position = NextMarker(commands, 0);
-    // Text before the first command has no code to go with; it is passed on as it stands.
-    encoded += commands.substr(0, position);
+    // Text before the first command has no code to go with; it is passed on as it stands,
+    // except blanks and line breaks, which the sequence's reader takes as layout only (sent
+    // on, they made the record one the reader refuses).
+    const std::string_view lead = commands.substr(0, position);
+    if (!Trim(lead).empty())
+        encoded += lead;
     while (position < commands.size()) {
         const std::string_view code = commands.substr(position + 1, 2);
         const std::size_t parameterStart = position + 4;
